@@ -1,0 +1,3 @@
+#include "VarnoloApplication.h"
+
+START_JUCE_APPLICATION (Work::VarnoloApplication)

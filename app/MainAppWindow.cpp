@@ -1,0 +1,141 @@
+#include "MainAppWindow.h"
+
+#include "ProductInfo.h"
+#include "QuitQuestion.h"
+#include "engine/MemorySystem.h"
+#include "gui/ColourPalette.h"
+
+namespace Work
+{
+
+namespace
+{
+    const char* const windowStateKey = "windowState";
+    const char* const knownPluginsKey = "knownPlugins";
+} // namespace
+
+MainAppWindow::MainAppWindow (MainSettings& settingsToUse)
+    : juce::DocumentWindow (ProductInfo::getNameWithVersion(), ColourPalette::backgroundColour(),
+                            juce::DocumentWindow::allButtons)
+    , settings (settingsToUse)
+    , settingsFile (settingsToUse.getUserSettings())
+{
+    MemorySystem::startEngineRuntime();
+    poolMegabytes = MemorySystem::startSampleMemory (
+        static_cast<std::uint64_t> (juce::jmax (0, juce::SystemStats::getMemorySizeInMegabytes())));
+
+    instance = this;
+
+    if (poolMegabytes == 0)
+    {
+        juce::AlertWindow::showMessageBox (
+            juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
+            "Not enough memory could be reserved for recording (at least 256 MB are needed). "
+            "Close other programs and start again.");
+        juce::JUCEApplication::quit();
+        return;
+    }
+
+    if (auto xml = settingsFile.getXmlValue (knownPluginsKey))
+        knownPlugins.recreateFromXml (*xml);
+
+    knownPlugins.addChangeListener (this);
+
+    commandManager = std::make_unique<juce::ApplicationCommandManager>();
+    setResizable (true, true);
+    setResizeLimits (minimumWidth, minimumHeight, maximumWidth, maximumHeight);
+    settings.setListener (this);
+
+    buildContent();
+}
+
+MainAppWindow::~MainAppWindow()
+{
+    settings.setListener (nullptr);
+    closeContent();
+    knownPlugins.removeChangeListener (this);
+    commandManager = nullptr;
+    MemorySystem::stopSampleMemory();
+    MemorySystem::stopEngineRuntime();
+    instance = nullptr;
+}
+
+juce::Point<int> MainAppWindow::initialSizeFor (juce::Rectangle<int> display) noexcept
+{
+    return { juce::jmax (minimumWidth, display.getWidth() * 23 / 24),
+             juce::jmax (minimumHeight, display.getHeight() * 23 / 24) };
+}
+
+void MainAppWindow::buildContent()
+{
+    juce::Rectangle<int> display (1024, 768);
+
+    if (const auto* main = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay())
+        display = main->totalArea;
+
+    const auto size = initialSizeFor (display);
+    contentBuilding = true;
+
+    commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+    addKeyListener (commandManager->getKeyMappings());
+
+    centreWithSize (size.x, size.y);
+
+    // Reading and writing the state back keeps the key in the file even before the first close.
+    const auto state = settingsFile.getValue (windowStateKey);
+    settingsFile.setValue (windowStateKey, state);
+    restoreWindowStateFromString (state);
+
+    setVisible (true);
+    toFront (true);
+}
+
+void MainAppWindow::closeContent()
+{
+    if (contentBuilding)
+    {
+        settingsFile.setValue (windowStateKey, getWindowStateAsString());
+        settingsFile.saveIfNeeded();
+    }
+
+    if (commandManager != nullptr)
+        removeKeyListener (commandManager->getKeyMappings());
+}
+
+void MainAppWindow::closeButtonPressed()
+{
+    setVisible (false);
+
+    if (askToQuit())
+    {
+        juce::JUCEApplication::quit();
+        return;
+    }
+
+    setVisible (true);
+    toFront (true);
+}
+
+void MainAppWindow::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    if (source != &knownPlugins)
+        return;
+
+    if (auto xml = knownPlugins.createXml())
+        settingsFile.setValue (knownPluginsKey, xml.get());
+
+    settingsFile.saveIfNeeded();
+}
+
+void MainAppWindow::optionsChangedWhileDialogOpen()
+{
+    closeContent();
+    buildContent();
+}
+
+void MainAppWindow::latencyOffsetChanged (int)
+{
+    // No looper runs yet; the offset is read from the settings when one is created.
+}
+
+} // namespace Work

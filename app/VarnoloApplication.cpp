@@ -1,0 +1,69 @@
+#include "VarnoloApplication.h"
+
+#include "MainAppWindow.h"
+#include "ProductInfo.h"
+#include "QuitQuestion.h"
+#include "gui/ColourPalette.h"
+#include "settings/MainSettings.h"
+
+namespace Work
+{
+
+VarnoloApplication::VarnoloApplication() = default;
+
+VarnoloApplication::~VarnoloApplication() = default;
+
+const juce::String VarnoloApplication::getApplicationName()
+{
+    return ProductInfo::getNameWithVersion();
+}
+
+const juce::String VarnoloApplication::getApplicationVersion()
+{
+    return ProductInfo::getNameWithVersion();
+}
+
+void VarnoloApplication::initialise (const juce::String&)
+{
+    settings = std::make_unique<MainSettings>();
+
+    juce::Desktop::setScreenSaverEnabled (false);
+    screenSaverDisabled = true;
+    pluginFormats.addDefaultFormats();
+
+    if (! settings->testWriteAccess())
+    {
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, getApplicationName(),
+                                           "The settings file cannot be written:\n"
+                                               + settings->getUserSettings().getFile().getFullPathName());
+        quit();
+        return;
+    }
+
+    palette = std::make_unique<ColourPalette>();
+    mainWindow = std::make_unique<MainAppWindow> (*settings);
+}
+
+void VarnoloApplication::shutdown()
+{
+    mainWindow = nullptr;
+    palette = nullptr;
+
+    if (settings != nullptr)
+        settings->getApplicationProperties().closeFiles();
+
+    settings = nullptr;
+
+    if (screenSaverDisabled)
+        juce::Desktop::setScreenSaverEnabled (true);
+
+    screenSaverDisabled = false;
+}
+
+void VarnoloApplication::systemRequestedQuit()
+{
+    if (askToQuit())
+        quit();
+}
+
+} // namespace Work

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+namespace Work
+{
+
+class ColourPalette;
+class MainAppWindow;
+class MainSettings;
+
+/** The application object: starts and stops the whole program.
+
+    initialise loads the settings, switches the screen saver off, registers the plug-in
+    formats, checks that the settings file can be written and creates the main window
+    (which builds the engine and the GUI); shutdown undoes it in reverse. Quitting is
+    always asked first.
+
+    A second start while one instance runs exits at once: the framework then calls
+    shutdown without initialise, so shutdown only undoes what initialise did, and the
+    settings file is not even opened by the second instance.
+*/
+class VarnoloApplication final : public juce::JUCEApplication
+{
+public:
+    VarnoloApplication();
+    ~VarnoloApplication() override;
+
+    void initialise (const juce::String& commandLine) override;
+    void shutdown() override;
+
+    const juce::String getApplicationName() override;
+    const juce::String getApplicationVersion() override;
+    bool moreThanOneInstanceAllowed() override { return false; }
+    void anotherInstanceStarted (const juce::String&) override {}
+    void systemRequestedQuit() override;
+
+    /** The plug-in formats registered at start (VST3 and LV2 here). */
+    juce::AudioPluginFormatManager& getPluginFormatManager() noexcept { return pluginFormats; }
+
+private:
+    std::unique_ptr<MainSettings> settings;
+    std::unique_ptr<ColourPalette> palette;
+    std::unique_ptr<MainAppWindow> mainWindow;
+    juce::AudioPluginFormatManager pluginFormats;
+    bool screenSaverDisabled = false;
+};
+
+} // namespace Work

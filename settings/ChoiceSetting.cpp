@@ -1,0 +1,48 @@
+#include "ChoiceSetting.h"
+
+namespace Work
+{
+
+ChoiceSetting::ChoiceSetting (juce::String keyToUse, juce::String labelToUse)
+    : Setting (std::move (keyToUse), std::move (labelToUse))
+{
+}
+
+void ChoiceSetting::addChoice (const juce::String& text, IsDefault isDefault)
+{
+    if (choices.contains (text))
+        return;
+
+    choices.add (text);
+
+    if (isDefault == IsDefault::yes)
+    {
+        defaultIndex = choices.size() - 1;
+        index = defaultIndex;
+        value = text;
+    }
+}
+
+int ChoiceSetting::indexOrDefault (const juce::String& text) const
+{
+    const auto found = choices.indexOf (text);
+    return found >= 0 ? found : juce::jmax (0, defaultIndex);
+}
+
+void ChoiceSetting::load (juce::PropertiesFile& file)
+{
+    index = indexOrDefault (file.getValue (key, {}));
+    value = choices[index];
+    loaded = true;
+}
+
+void ChoiceSetting::update()
+{
+    const auto newIndex = indexOrDefault (value.toString());
+    index = newIndex;
+
+    if (value.toString() != choices[newIndex])
+        value = choices[newIndex];
+}
+
+} // namespace Work

@@ -1,0 +1,166 @@
+#include "MainSettings.h"
+
+#include "midi/MidiDispatchSettings.h"
+
+namespace Work
+{
+
+namespace
+{
+    const juce::String offText ("Off");
+    const juce::String onText ("On");
+
+    BoolSetting& addBool (std::vector<std::unique_ptr<Setting>>& all, const char* key, const char* label,
+                          BoolSetting::Default defaultState)
+    {
+        auto record = std::make_unique<BoolSetting> (key, label, offText, onText, defaultState);
+        auto& result = *record;
+        all.push_back (std::move (record));
+        return result;
+    }
+
+    ChoiceSetting& addChoice (std::vector<std::unique_ptr<Setting>>& all, const char* key, const char* label,
+                              const juce::StringArray& choices, int defaultIndex)
+    {
+        auto record = std::make_unique<ChoiceSetting> (key, label);
+
+        for (int i = 0; i < choices.size(); ++i)
+            record->addChoice (choices[i], i == defaultIndex ? ChoiceSetting::IsDefault::yes
+                                                             : ChoiceSetting::IsDefault::no);
+        auto& result = *record;
+        all.push_back (std::move (record));
+        return result;
+    }
+
+    juce::StringArray repeatFilterChoices()
+    {
+        juce::StringArray texts { offText };
+
+        for (int i = 1; i < MidiDispatchSettings::numRepeatIntervalChoices; ++i)
+            texts.add (juce::String (*MidiDispatchSettings::repeatIntervalForChoice (i)));
+
+        return texts;
+    }
+
+    juce::StringArray latencyChoices()
+    {
+        juce::StringArray texts;
+
+        for (int ms = 0; ms <= 25; ++ms)
+            texts.add (juce::String (ms));
+
+        return texts;
+    }
+
+    using enum BoolSetting::Default;
+} // namespace
+
+juce::String MainSettings::getApplicationName()
+{
+    return "Varnolo";
+}
+
+// Records are created in the order the options dialog and the file expect them:
+// the order of the member declarations.
+MainSettings::MainSettings (const juce::String& folder)
+    : advanceCursorAfterRecording (addBool (all, "advanceCursorAfterRecording",
+                                            "Advance the cursor after recording", on))
+    , cursorFollowsUndoRedo (addBool (all, "cursorFollowsUndoRedo", "Cursor follows undo and redo", on))
+    , inputMonitoring (addBool (all, "inputMonitoring", "Input monitoring", off))
+    , showNonRhythmicalLoopsButton (addBool (all, "showNonRhythmicalLoopsButton",
+                                             "Show the free-loops button", off))
+    , durationButtonsMode (addChoice (all, "durationButtonsMode", "Duration buttons",
+                                      { "Multiply", "Add", "Multiply and add" }, 0))
+    , loopDivisionMode (addChoice (all, "loopDivisionMode", "Loop division",
+                                   { "Off", "Down to 1/2", "Down to 1/4", "Down to 1/8", "Down to 1/16" }, 0))
+    , midiRepeatFilterMs (addChoice (all, "midiRepeatFilterMs", "MIDI repeat filter (ms)", repeatFilterChoices(), 0))
+    , latencyOffsetMs (addChoice (all, "latencyOffsetMs", "Latency offset (ms)", latencyChoices(), 10))
+    , showResetMixButton (addBool (all, "showResetMixButton", "Show the reset-mix button", off))
+    , showEraseChannelButton (addBool (all, "showEraseChannelButton", "Show the erase-channel button", off))
+    , handOverRecordingOnMove (addBool (all, "handOverRecordingOnMove",
+                                        "Hand a recording over when its cursor moves", off))
+    , controllersFlipToggles (addBool (all, "controllersFlipToggles", "Controllers always flip on/off controls", off))
+    , showPlayResyncButton (addBool (all, "showPlayResyncButton", "Show the play/resync button", off))
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = getApplicationName();
+    options.folderName = folder.isNotEmpty() ? folder : ".config/" + getApplicationName();
+    options.filenameSuffix = "settings";
+    options.osxLibrarySubFolder = "Application Support";
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+    options.commonToAllUsers = false;
+    options.millisecondsBeforeSaving = 1000;
+    properties.setStorageParameters (options);
+
+    instance = this;
+    optionsDialogOpen = false;
+
+    auto& file = getUserSettings();
+
+    for (auto& record : all)
+    {
+        record->load (file);
+        // A missing, stale or garbled entry is replaced by the text now in force; the
+        // file only counts as changed where something really differs.
+        record->store (file);
+        record->getValue().addListener (this);
+    }
+
+    applyProcessWideCopies();
+}
+
+MainSettings::~MainSettings()
+{
+    for (auto& record : all)
+        record->getValue().removeListener (this);
+
+    all.clear();
+    instance = nullptr;
+    properties.closeFiles();
+}
+
+bool MainSettings::testWriteAccess()
+{
+    return getUserSettings().save();
+}
+
+void MainSettings::storeAll()
+{
+    auto& file = getUserSettings();
+
+    for (auto& record : all)
+        record->store (file);
+
+    file.saveIfNeeded();
+}
+
+void MainSettings::applyProcessWideCopies()
+{
+    MidiDispatchSettings::toggleByValueEnabled.store (! controllersFlipToggles.isOn(), std::memory_order_relaxed);
+    MidiDispatchSettings::setRepeatIntervalChoice (midiRepeatFilterMs.getIndex());
+}
+
+void MainSettings::valueChanged (juce::Value& value)
+{
+    Setting* changed = nullptr;
+
+    for (auto& record : all)
+        if (record->getValue().refersToSameSourceAs (value))
+            changed = record.get();
+
+    if (changed == nullptr)
+        return;
+
+    changed->update();
+
+    if (changed == &controllersFlipToggles || changed == &midiRepeatFilterMs)
+        applyProcessWideCopies();
+
+    if (changed == &latencyOffsetMs && listener != nullptr)
+        listener->latencyOffsetChanged (getLatencyOffsetMs());
+
+    if (optionsDialogOpen && listener != nullptr)
+        listener->optionsChangedWhileDialogOpen();
+}
+
+} // namespace Work

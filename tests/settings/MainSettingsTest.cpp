@@ -1,0 +1,223 @@
+#include "midi/MidiDispatchSettings.h"
+#include "settings/MainSettings.h"
+
+#include <juce_events/juce_events.h>
+
+#include <gtest/gtest.h>
+
+using Work::MainSettings;
+using Work::MidiDispatchSettings;
+
+namespace
+{
+class SettingsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder = juce::File::createTempFile ("settings-test");
+        ASSERT_TRUE (folder.createDirectory());
+        MidiDispatchSettings::repeatInterval = -1;
+        MidiDispatchSettings::toggleByValueEnabled = true;
+    }
+
+    void TearDown() override { folder.deleteRecursively(); }
+
+    juce::File settingsFile() const { return folder.getChildFile ("Varnolo.settings"); }
+
+    void writeFile (const juce::String& content) const { ASSERT_TRUE (settingsFile().replaceWithText (content)); }
+
+    /** Value listeners are told asynchronously, on the message loop. */
+    static void deliverChanges() { juce::MessageManager::getInstance()->runDispatchLoopUntil (30); }
+
+    static juce::String storedValue (const juce::File& file, const juce::String& key)
+    {
+        auto xml = juce::parseXML (file);
+        if (xml == nullptr)
+            return "<not xml>";
+        for (auto* e : xml->getChildWithTagNameIterator ("VALUE"))
+            if (e->getStringAttribute ("name") == key)
+                return e->getStringAttribute ("val");
+        return "<missing>";
+    }
+
+    juce::ScopedJuceInitialiser_GUI juce;
+    juce::File folder;
+};
+
+struct RecordingListener : MainSettings::Listener
+{
+    void optionsChangedWhileDialogOpen() override { ++rebuilds; }
+    void latencyOffsetChanged (int ms) override { latency = ms; }
+    int rebuilds = 0;
+    int latency = -1;
+};
+
+void expectDefaults (MainSettings& s)
+{
+    EXPECT_TRUE (s.advanceCursorAfterRecording.isOn());
+    EXPECT_TRUE (s.cursorFollowsUndoRedo.isOn());
+    for (auto* off : { &s.inputMonitoring, &s.showNonRhythmicalLoopsButton, &s.showResetMixButton,
+                       &s.showEraseChannelButton, &s.handOverRecordingOnMove, &s.controllersFlipToggles,
+                       &s.showPlayResyncButton })
+        EXPECT_FALSE (off->isOn()) << off->getKey();
+    EXPECT_EQ (s.durationButtonsMode.getIndex(), 0);
+    EXPECT_EQ (s.loopDivisionMode.getIndex(), 0);
+    EXPECT_EQ (s.midiRepeatFilterMs.getIndex(), 0);
+    EXPECT_EQ (s.latencyOffsetMs.getIndex(), 10);
+    EXPECT_EQ (s.getLatencyOffsetMs(), 10);
+}
+} // namespace
+
+TEST_F (SettingsTest, FreshInstallationGivesDefaultsAndWritesEveryOption)
+{
+    {
+        MainSettings settings (folder.getFullPathName());
+        EXPECT_EQ (MainSettings::getInstance(), &settings);
+        ASSERT_EQ (settings.getAll().size(), 13u);
+        EXPECT_EQ (settings.getUserSettings().getFile(), settingsFile());
+        expectDefaults (settings);
+        EXPECT_TRUE (MidiDispatchSettings::toggleByValueEnabled.load());
+        EXPECT_EQ (MidiDispatchSettings::repeatInterval.load(), -1);
+        EXPECT_TRUE (settings.testWriteAccess());
+    }
+    EXPECT_EQ (MainSettings::getInstance(), nullptr);
+
+    // Every option is in the file, and its text is one of the texts offered.
+    MainSettings reread (folder.getFullPathName());
+    for (auto& record : reread.getAll())
+        EXPECT_TRUE (record->getChoices().contains (storedValue (settingsFile(), record->getKey()))) << record->getKey();
+}
+
+TEST_F (SettingsTest, ChoicesSurviveASaveAndReload)
+{
+    {
+        MainSettings settings (folder.getFullPathName());
+        settings.inputMonitoring.getValue() = settings.inputMonitoring.getChoices()[1];
+        settings.durationButtonsMode.getValue() = settings.durationButtonsMode.getChoices()[2];
+        settings.latencyOffsetMs.getValue() = "25";
+        settings.advanceCursorAfterRecording.getValue() = settings.advanceCursorAfterRecording.getChoices()[0];
+        deliverChanges();
+        settings.storeAll();
+    }
+
+    MainSettings settings (folder.getFullPathName());
+    EXPECT_TRUE (settings.inputMonitoring.isOn());
+    EXPECT_FALSE (settings.advanceCursorAfterRecording.isOn());
+    EXPECT_EQ (settings.durationButtonsMode.getIndex(), 2);
+    EXPECT_EQ (settings.getLatencyOffsetMs(), 25);
+}
+
+TEST_F (SettingsTest, SavedDispatchOptionsTakeEffectAtStart)
+{
+    writeFile (R"(<?xml version="1.0" encoding="UTF-8"?>
+<PROPERTIES>
+  <VALUE name="controllersFlipToggles" val="On"/>
+  <VALUE name="midiRepeatFilterMs" val="200"/>
+</PROPERTIES>)");
+
+    MainSettings settings (folder.getFullPathName());
+    EXPECT_TRUE (settings.controllersFlipToggles.isOn());
+    EXPECT_FALSE (MidiDispatchSettings::toggleByValueEnabled.load());
+    EXPECT_EQ (settings.midiRepeatFilterMs.getIndex(), 11);
+    EXPECT_EQ (MidiDispatchSettings::repeatInterval.load(), 200);
+}
+
+TEST_F (SettingsTest, DamagedFilesLoadDefaultsAndAreWrittenBackSane)
+{
+    const char* damaged[] = {
+        "this is not xml at all",
+        R"(<?xml version="1.0"?><PROPERTIES><VALUE name="inputMonitoring" val="On"/><VALUE name="latency)",
+        R"(<?xml version="1.0"?><SOMETHING_ELSE><VALUE name="inputMonitoring" val="On"/></SOMETHING_ELSE>)",
+        R"(<?xml version="1.0"?><PROPERTIES><VALUE name="durationButtonsMode" val="Triple"/>
+           <VALUE name="latencyOffsetMs" val="99"/><VALUE name="midiRepeatFilterMs" val="-5"/>
+           <VALUE name="inputMonitoring" val="maybe"/><VALUE val="no name"/><VALUE name="unknownKey" val="x"/>
+           <VALUE name="loopDivisionMode"/></PROPERTIES>)",
+        "",
+        "\xff\xfe\x00\x01garbage bytes",
+    };
+
+    for (auto* content : damaged)
+    {
+        SCOPED_TRACE (content);
+        writeFile (content);
+        {
+            MainSettings settings (folder.getFullPathName());
+            expectDefaults (settings);
+            settings.storeAll();
+        }
+
+        MainSettings reread (folder.getFullPathName());
+        for (auto& record : reread.getAll())
+            EXPECT_TRUE (record->getChoices().contains (storedValue (settingsFile(), record->getKey())))
+                << record->getKey() << " = " << storedValue (settingsFile(), record->getKey());
+        expectDefaults (reread);
+    }
+}
+
+TEST_F (SettingsTest, ChangesUpdateProcessWideCopies)
+{
+    MainSettings settings (folder.getFullPathName());
+
+    struct Case
+    {
+        const char* text;
+        int index;
+        std::int64_t interval;
+    };
+    for (auto c : { Case { "75", 8, 75 }, Case { "1000", 20, 1000 }, Case { "5", 1, 5 }, Case { "Off", 0, -1 } })
+    {
+        settings.midiRepeatFilterMs.getValue() = c.text;
+        deliverChanges();
+        EXPECT_EQ (settings.midiRepeatFilterMs.getIndex(), c.index) << c.text;
+        EXPECT_EQ (MidiDispatchSettings::repeatInterval.load(), c.interval) << c.text;
+    }
+
+    settings.controllersFlipToggles.getValue() = "On";
+    deliverChanges();
+    EXPECT_FALSE (MidiDispatchSettings::toggleByValueEnabled.load());
+    settings.controllersFlipToggles.getValue() = "Off";
+    deliverChanges();
+    EXPECT_TRUE (MidiDispatchSettings::toggleByValueEnabled.load());
+}
+
+TEST_F (SettingsTest, AValueThatIsNoChoiceFallsBackToTheDefault)
+{
+    MainSettings settings (folder.getFullPathName());
+    settings.loopDivisionMode.getValue() = "Down to 1/8";
+    deliverChanges();
+    ASSERT_EQ (settings.loopDivisionMode.getIndex(), 3);
+
+    settings.loopDivisionMode.getValue() = "not a choice";
+    deliverChanges();
+    EXPECT_EQ (settings.loopDivisionMode.getIndex(), 0);
+    EXPECT_EQ (settings.loopDivisionMode.getValue().toString(), "Off");
+}
+
+TEST_F (SettingsTest, OnlyChangesWhileTheOptionsAreOpenRebuildTheContent)
+{
+    MainSettings settings (folder.getFullPathName());
+    RecordingListener listener;
+    settings.setListener (&listener);
+
+    settings.inputMonitoring.getValue() = "On";
+    deliverChanges();
+    EXPECT_TRUE (settings.inputMonitoring.isOn());
+    EXPECT_EQ (listener.rebuilds, 0);
+
+    settings.setOptionsDialogOpen (true);
+    settings.inputMonitoring.getValue() = "Off";
+    deliverChanges();
+    EXPECT_EQ (listener.rebuilds, 1);
+
+    settings.latencyOffsetMs.getValue() = "3";
+    deliverChanges();
+    EXPECT_EQ (listener.latency, 3);
+    EXPECT_EQ (listener.rebuilds, 2);
+
+    settings.setOptionsDialogOpen (false);
+    settings.storeAll();
+    EXPECT_EQ (storedValue (settingsFile(), "latencyOffsetMs"), "3");
+    EXPECT_EQ (storedValue (settingsFile(), "inputMonitoring"), "Off");
+    settings.setListener (nullptr);
+}
