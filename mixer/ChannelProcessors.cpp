@@ -56,13 +56,13 @@ namespace
             if (from.isSilent() && to.isSilent())
                 return;
 
-            GainRamps::addRamp (inLeft, outLeft, n, from.left, GainRamps::stepFor (from.left, to.left, n));
-            GainRamps::addRamp (inRight, outRight, n, from.right, GainRamps::stepFor (from.right, to.right, n));
+            GainRamps::addRampPair (inLeft, inRight, outLeft, outRight, n, from.left,
+                                    GainRamps::stepFor (from.left, to.left, n), from.right,
+                                    GainRamps::stepFor (from.right, to.right, n));
         }
         else
         {
-            GainRamps::addConstant (inLeft, outLeft, n, to.left);
-            GainRamps::addConstant (inRight, outRight, n, to.right);
+            GainRamps::addConstantPair (inLeft, inRight, outLeft, outRight, n, to.left, to.right);
         }
     }
 

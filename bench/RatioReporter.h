@@ -1,0 +1,53 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+/** Prints the usual console table, then each benchmark's time as a ratio of a baseline measured
+    in the same run. A benchmark named "X/<args>" is compared with the baseline named by
+    baselineFor ("X/<args>"); both must have run. */
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    using BaselineNamer = std::string (*) (const std::string& name);
+
+    explicit RatioReporter (BaselineNamer namer) : baselineFor (namer) {}
+
+    void ReportRuns (const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns (runs);
+        // With repetitions the median stands for the benchmark; otherwise its single run does.
+        for (auto& run : runs)
+        {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (! median && run.run_type != Run::RT_Iteration)
+                continue;
+            const auto name = run.run_name.str();
+            if (! times.count (name))
+                order.push_back (name);
+            if (median || run.repetitions <= 1)
+                times[name] = run.GetAdjustedRealTime();
+        }
+    }
+
+    void printRatios() const
+    {
+        std::printf ("\n%-60s %10s\n", "benchmark", "x baseline");
+        for (auto& name : order)
+        {
+            const auto baseline = baselineFor (name);
+            if (baseline == name || ! times.count (baseline))
+                continue;
+            std::printf ("%-60s %10.2f\n", name.c_str(), times.at (name) / times.at (baseline));
+        }
+    }
+
+private:
+    BaselineNamer baselineFor;
+    std::map<std::string, double> times;
+    std::vector<std::string> order;
+};
