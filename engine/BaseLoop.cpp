@@ -1,0 +1,211 @@
+#include "BaseLoop.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace Work
+{
+
+BaseLoop::BaseLoop (MemorySystem::Allocator& memoryToUse, int input, int output, int channels) noexcept
+    : memory (memoryToUse)
+    , inputChannel (input)
+    , outputChannel (output)
+    , numChannels (std::clamp (channels, 1, 2))
+{
+}
+
+BaseLoop::~BaseLoop()
+{
+    if (chain != nullptr)
+        SampleChain::destroyBlock (memory, chain->chainRoot());
+}
+
+void BaseLoop::destroy() noexcept
+{
+    auto& pool = memory;
+    void* place = this;
+    this->~BaseLoop();
+    pool.release (place);
+}
+
+std::uint32_t BaseLoop::length() const noexcept
+{
+    return chain != nullptr ? SampleChain::loopLengthOf (chain) : 0;
+}
+
+void BaseLoop::startRecording (std::uint32_t offset) noexcept
+{
+    recording = true;
+    preRoll = offset;
+    tail = 0;
+    recordRamp.startFadeIn();
+}
+
+void BaseLoop::beginFadeOut() noexcept
+{
+    recordRamp.startFadeOut();
+
+    if (! recordRamp.isMoving())
+        recording = false;
+}
+
+void BaseLoop::stopAfterFade (std::uint32_t offset) noexcept
+{
+    if (offset > GainRamp::fadeLength)
+    {
+        tail = offset - GainRamp::fadeLength;
+        return;
+    }
+
+    tail = 0;
+    beginFadeOut();
+}
+
+std::uint32_t BaseLoop::remainingAfterStop() const noexcept
+{
+    if (! recording)
+        return 0;
+
+    if (recordRamp.isFadingOut())
+        return static_cast<std::uint32_t> (recordRamp.samplesLeft());
+
+    if (tail == 0)
+        return 0;
+
+    // The fade has not started: it will run from the gain the ramp holds then (unity by then
+    // unless the recording is shorter than its own fade-in).
+    GainRamp fade = recordRamp;
+    fade.setGain (std::min (1.0f, recordRamp.gain + recordRamp.step * float (tail)));
+    fade.startFadeOut();
+    return tail + static_cast<std::uint32_t> (std::max (0, fade.samplesLeft()));
+}
+
+void BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::uint32_t position,
+                            Direction direction) noexcept
+{
+    if (! recording)
+        return;
+
+    const auto loopLength = length();
+    auto input = BlockCursor::onChannels (inputs + inputChannel, std::uint32_t (numChannels), 0, n, position);
+
+    // Loops of fixed length follow the samples skipped with their position.
+    auto skip = [&] (std::uint32_t count) {
+        input.skipSamples (count);
+        input.count -= count;
+        if (loopLength > 0)
+            input.position = direction == Direction::forwards
+                                 ? std::uint32_t ((std::uint64_t (input.position) + count) % loopLength)
+                                 : std::uint32_t ((std::uint64_t (input.position) + loopLength - count % loopLength) % loopLength);
+    };
+
+    auto writeNormally = [&] (const BlockCursor& samples) {
+        if (samples.count > 0)
+            writeRecorded (samples, direction, recordRamp.isMoving() ? &recordRamp : nullptr);
+    };
+
+    if (preRoll >= input.count)
+    {
+        preRoll -= input.count;
+        return;
+    }
+
+    skip (std::exchange (preRoll, 0u));
+
+    if (tail > 0)
+    {
+        if (tail > input.count)
+        {
+            tail -= input.count;
+            writeNormally (input);
+            return;
+        }
+
+        auto head = input;
+        head.count = std::exchange (tail, 0u);
+        writeNormally (head);
+        skip (head.count);
+        beginFadeOut();
+
+        // The fade goes on into the next block when this one ends first.
+        if (! recording || input.count == 0)
+            return;
+    }
+
+    if (recordRamp.isFadingOut())
+    {
+        const auto left = static_cast<std::uint32_t> (std::max (0, recordRamp.samplesLeft()));
+
+        if (left <= input.count)
+        {
+            input.count = left;
+            writeNormally (input);
+            recording = false;
+            return;
+        }
+    }
+
+    writeNormally (input);
+}
+
+void BaseLoop::handleMute() noexcept
+{
+    const bool muted = isMuted();
+
+    if (muted != lastMuted)
+    {
+        if (muted)
+            playRamp.startFadeOut();
+        else
+            playRamp.startFadeIn();
+    }
+    else if (! playRamp.isMoving())
+    {
+        // A fade that began in an earlier block runs on: it may span several short blocks.
+        playRamp.setGain (muted ? 0.0f : 1.0f);
+    }
+
+    lastMuted = muted;
+}
+
+void BaseLoop::markActivity (ActivityMatrix* activity) const noexcept
+{
+    if (activity != nullptr && outputChannel >= 0 && outputChannel < 32 && inputChannel >= 0 && inputChannel < 32)
+        (*activity)[std::size_t (outputChannel)] |= std::uint32_t (1) << inputChannel;
+}
+
+void BaseLoop::playPiece (float* const* outputs, std::uint32_t outputOffset, std::uint32_t position,
+                          Direction direction, std::uint32_t n) noexcept
+{
+    const auto cursor = BlockCursor::onChannels (outputs + outputChannel, std::uint32_t (numChannels), outputOffset, n,
+                                                 position);
+    chain = SampleChain::play (chain, cursor, direction, playRamp.isMoving() ? &playRamp : nullptr);
+}
+
+void BaseLoop::playInPieces (float* const* outputs, std::uint32_t position, Direction direction,
+                             std::uint32_t n) noexcept
+{
+    const auto loopLength = length();
+
+    for (std::uint32_t offset = 0; offset < n; offset += loopLength)
+    {
+        const auto count = std::min (loopLength, n - offset);
+        const auto piecePosition =
+            direction == Direction::forwards
+                ? std::uint32_t ((std::uint64_t (offset) + position) % loopLength)
+                : std::uint32_t ((std::uint64_t (loopLength) - offset % loopLength + position) % loopLength);
+        playPiece (outputs, offset, piecePosition, direction, count);
+    }
+}
+
+void BaseLoop::play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
+                     ActivityMatrix* activity) noexcept
+{
+    if (length() == 0 || playRamp.isSilent())
+        return;
+
+    markActivity (activity);
+    playInPieces (outputs, position, direction, n);
+}
+
+} // namespace Work

@@ -1,0 +1,18 @@
+#pragma once
+
+namespace Work
+{
+
+/** Which way loops are read and written, and which way the play position runs. */
+enum class Direction
+{
+    forwards,
+    backwards
+};
+
+[[nodiscard]] constexpr Direction opposite (Direction d) noexcept
+{
+    return d == Direction::forwards ? Direction::backwards : Direction::forwards;
+}
+
+} // namespace Work

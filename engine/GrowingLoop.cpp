@@ -1,0 +1,38 @@
+#include "GrowingLoop.h"
+
+namespace Work
+{
+
+void GrowingLoop::createEmptyChain() noexcept
+{
+    chain = SampleChain::createBlock (memory, nullptr, std::uint32_t (numChannels), 0, 0, Direction::forwards,
+                                      nullptr, nullptr);
+    if (chain != nullptr)
+        chain->next = chain->prev = chain;
+}
+
+void GrowingLoop::writeRecorded (const BlockCursor& input, Direction, GainRamp* ramp) noexcept
+{
+    auto* root = chain->chainRoot();
+
+    if (SampleChain::isStarted (root))
+    {
+        SampleChain::append (memory, root, input, ramp);
+    }
+    else
+    {
+        // Without sample memory the first stretch is kept as silence, so the loop's timing holds.
+        if (! SampleChain::writeFresh (memory, root, input, input.count, Direction::forwards, ramp))
+        {
+            root->count = input.count;
+            if (ramp != nullptr)
+                ramp->skip (input.count);
+        }
+        SampleChain::setLoopLength (root, input.count);
+    }
+
+    // The newest block is where playback of a loop still being finished will read next.
+    chain = root->prev;
+}
+
+} // namespace Work

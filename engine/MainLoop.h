@@ -1,0 +1,40 @@
+#pragma once
+
+#include "GrowingLoop.h"
+
+namespace Work
+{
+
+/** The first loop of a loop set. Its length is open while it is recorded and fixed when the
+    performer stops it, always ending on a multiple of 12 samples; that length times the set's
+    multiplier is the set's cycle. */
+class MainLoop final : public GrowingLoop
+{
+public:
+    /** [audio] A new empty main loop in the pool, or null when the pool is exhausted. */
+    static MainLoop* create (MemorySystem::Allocator& memory, int input, int output, int channels) noexcept;
+
+    /** Stops offset samples into the block: a tail, then the 50-sample fade, chosen so the
+        final length is a multiple of 12. */
+    void stopRecording (std::uint32_t offset) noexcept;
+
+    void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
+               ActivityMatrix* activity) noexcept override;
+
+    [[nodiscard]] bool isMuted() const noexcept override { return erased; }
+    [[nodiscard]] bool isStopping() const noexcept { return stopping; }
+    [[nodiscard]] bool isErased() const noexcept { return erased; }
+    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
+
+    /** Every main loop length is a whole number of these. */
+    static constexpr std::uint32_t lengthGrain = 12;
+
+private:
+    friend class BaseLoop;
+    MainLoop (MemorySystem::Allocator& memory, int input, int output, int channels) noexcept;
+
+    bool stopping = false;
+    bool erased = false;
+};
+
+} // namespace Work

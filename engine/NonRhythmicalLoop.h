@@ -1,0 +1,49 @@
+#pragma once
+
+#include "GrowingLoop.h"
+
+namespace Work
+{
+
+/** A free-length loop: it grows like a main loop while recorded, then plays at its own
+    position, independent of the cycle. One recorded while the direction was reversed plays
+    the other way round from the rest. */
+class NonRhythmicalLoop final : public GrowingLoop
+{
+public:
+    /** [audio] A new empty free loop in the pool, or null when exhausted. */
+    static NonRhythmicalLoop* create (MemorySystem::Allocator& memory, int input, int output, int channels,
+                                      Direction directionInForce) noexcept;
+
+    /** Stops offset samples into the block: a tail of offset - 50, then the fade. */
+    void stopRecording (std::uint32_t offset) noexcept;
+
+    /** [audio] Plays n samples at the loop's own position and moves the position on. The
+        position runs even while the loop is muted, so it stays in time. */
+    void playOwn (float* const* outputs, Direction direction, std::uint32_t n, ActivityMatrix* activity) noexcept;
+
+    [[nodiscard]] bool isMuted() const noexcept override { return erased || undone; }
+    [[nodiscard]] bool isErased() const noexcept { return erased; }
+    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
+    [[nodiscard]] bool isUndone() const noexcept { return undone; }
+    void setUndone (bool shouldBeUndone) noexcept { undone = shouldBeUndone; }
+    [[nodiscard]] bool isStopping() const noexcept { return stopping; }
+    [[nodiscard]] std::uint32_t getPosition() const noexcept { return position; }
+    [[nodiscard]] bool wasRecordedReversed() const noexcept { return recordedReversed; }
+
+    /** The next loop of the owning set's list. */
+    NonRhythmicalLoop* next = nullptr;
+
+private:
+    friend class BaseLoop;
+    NonRhythmicalLoop (MemorySystem::Allocator& memory, int input, int output, int channels,
+                       Direction directionInForce) noexcept;
+
+    std::uint32_t position = 0;
+    bool stopping = false;
+    bool erased = false;
+    bool undone = false;
+    bool recordedReversed = false;
+};
+
+} // namespace Work

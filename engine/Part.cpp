@@ -1,0 +1,463 @@
+#include "Part.h"
+
+#include <tuple>
+#include <utility>
+
+namespace Work
+{
+
+namespace
+{
+    template <typename Loop>
+    void destroyList (Loop*& head) noexcept
+    {
+        while (head != nullptr)
+        {
+            auto* following = head->next;
+            head->destroy();
+            head = following;
+        }
+    }
+
+    template <typename Loop>
+    void appendToList (Loop*& head, Loop* loop) noexcept
+    {
+        Loop** link = &head;
+        while (*link != nullptr)
+            link = &(*link)->next;
+        *link = loop;
+    }
+
+    template <typename Loop>
+    Loop* findRecordingIn (Loop* head, int input, int output) noexcept
+    {
+        for (auto* loop = head; loop != nullptr; loop = loop->next)
+            if (loop->isRecording() && loop->getInputChannel() == input && loop->getOutputChannel() == output)
+                return loop;
+        return nullptr;
+    }
+
+    template <typename Loop>
+    Loop* findRecordingOn (Loop* head, int output) noexcept
+    {
+        for (auto* loop = head; loop != nullptr; loop = loop->next)
+            if (loop->isRecording() && loop->getOutputChannel() == output)
+                return loop;
+        return nullptr;
+    }
+
+    /** Marks every loop of the list playing on output; returns the first and last marked. */
+    template <typename Loop>
+    std::pair<Loop*, Loop*> eraseIn (Loop* head, int output) noexcept
+    {
+        Loop* first = nullptr;
+        Loop* last = nullptr;
+
+        for (auto* loop = head; loop != nullptr; loop = loop->next)
+            if (loop->getOutputChannel() == output && ! loop->isErased())
+            {
+                loop->setErased (true);
+                if (first == nullptr)
+                    first = loop;
+                last = loop;
+            }
+
+        return { first, last };
+    }
+
+    /** Sets the erased mark on the loops of [first, last] that play on output. */
+    template <typename Loop>
+    void markRange (Loop* first, Loop* last, int output, bool erased) noexcept
+    {
+        for (auto* loop = first; loop != nullptr; loop = loop->next)
+        {
+            if (loop->getOutputChannel() == output)
+                loop->setErased (erased);
+            if (loop == last)
+                break;
+        }
+    }
+} // namespace
+
+Part::Part (MemorySystem::Allocator& memoryToUse, char letter, int inputs, int outputs) noexcept
+    : memory (memoryToUse)
+    , numInputs (inputs)
+    , numOutputs (outputs)
+{
+    const char prefix[] = "Part ";
+    std::size_t i = 0;
+    for (; prefix[i] != 0; ++i)
+        name[i] = prefix[i];
+    name[i] = letter;
+}
+
+Part::~Part()
+{
+    clear();
+}
+
+void Part::clear() noexcept
+{
+    if (mainLoop != nullptr)
+        mainLoop->destroy();
+
+    mainLoop = nullptr;
+    destroyList (secondaryLoops);
+    destroyList (freeLoops);
+    activity = {};
+    history.clear();
+    position = previousPosition = 0;
+    multiplier = addAmount = 1;
+    recording.clear();
+    clockBeatsPerBar = clockBars = 0;
+    clockEnabled = false;
+}
+
+void Part::setLatencies (std::uint32_t input, std::uint32_t output) noexcept
+{
+    inputLatency = input;
+    outputLatency = output;
+}
+
+bool Part::channelsFit (int input, int output, int channels) const noexcept
+{
+    return (channels == 1 || channels == 2) && input >= 0 && output >= 0 && input + channels <= numInputs
+           && output + channels <= numOutputs && input < 32 && output < 32;
+}
+
+bool Part::findRecording (int input, int output) const noexcept
+{
+    return findRecordingIn (secondaryLoops, input, output) != nullptr
+           || findRecordingIn (freeLoops, input, output) != nullptr;
+}
+
+bool Part::isOutputRecording (int output) const noexcept
+{
+    return findRecordingOn (secondaryLoops, output) != nullptr || findRecordingOn (freeLoops, output) != nullptr;
+}
+
+int Part::inputRecordingOn (int output) const noexcept
+{
+    if (auto* loop = findRecordingOn (secondaryLoops, output))
+        return loop->getInputChannel();
+    if (auto* loop = findRecordingOn (freeLoops, output))
+        return loop->getInputChannel();
+    return 0;
+}
+
+bool Part::startMainLoop (int input, int output, int channels, std::uint32_t offset) noexcept
+{
+    if (mainLoop != nullptr || ! channelsFit (input, output, channels))
+        return false;
+
+    mainLoop = MainLoop::create (memory, input, output, channels);
+
+    if (mainLoop == nullptr)
+        return false;
+
+    mainLoop->startRecording (offset);
+    recording.add ({ input, output, channels });
+    return true;
+}
+
+void Part::stopMainLoop (std::uint32_t offset) noexcept
+{
+    if (mainLoop == nullptr || ! mainLoop->isRecording() || mainLoop->isStopping())
+        return;
+
+    mainLoop->stopRecording (offset);
+    recording.remove ({ mainLoop->getInputChannel(), mainLoop->getOutputChannel(), mainLoop->getNumChannels() });
+}
+
+bool Part::addLoop (int input, int output, int channels, std::uint32_t offset, LoopKind kind,
+                    Direction direction) noexcept
+{
+    if (std::uint32_t (kind) > std::uint32_t (LoopKind::quarterCycle) || ! channelsFit (input, output, channels)
+        || isOutputRecording (output))
+        return false;
+
+    if (kind == LoopKind::free)
+    {
+        auto* loop = NonRhythmicalLoop::create (memory, input, output, channels, direction);
+        if (loop == nullptr)
+            return false;
+        loop->startRecording (offset);
+        appendToList (freeLoops, loop);
+    }
+    else
+    {
+        const auto length = hasMainLoop() ? lengthForKind (kind, mainLoopLength(), multiplier) : 0;
+        if (length == 0)
+            return false;
+
+        auto* loop = SecondaryLoop::create (memory, input, output, channels, length);
+        if (loop == nullptr)
+            return false;
+        loop->startRecording (offset);
+        appendToList (secondaryLoops, loop);
+    }
+
+    recording.add ({ input, output, channels });
+    return true;
+}
+
+void Part::stopLoop (int input, int output, std::uint32_t offset) noexcept
+{
+    // Only a loop that has not been asked to stop yet still holds its recording slot.
+    auto holdsSlot = [this] (const BaseLoop* loop) {
+        return recording.contains ({ loop->getInputChannel(), loop->getOutputChannel(), loop->getNumChannels() });
+    };
+
+    if (auto* loop = findRecordingIn (secondaryLoops, input, output); loop != nullptr && holdsSlot (loop))
+    {
+        loop->stopRecording (offset);
+        recording.remove ({ input, output, loop->getNumChannels() });
+        addAmount = multiplier;
+        HistoryEntry entry;
+        entry.type = HistoryEntry::Type::secondaryLoop;
+        entry.loop = loop;
+        entry.amount = entry.value = multiplier;
+        history.record (entry);
+        return;
+    }
+
+    if (auto* loop = findRecordingIn (freeLoops, input, output); loop != nullptr && holdsSlot (loop))
+    {
+        loop->stopRecording (offset);
+        recording.remove ({ input, output, loop->getNumChannels() });
+        HistoryEntry entry;
+        entry.type = HistoryEntry::Type::freeLoop;
+        entry.freeLoopA = loop;
+        history.record (entry);
+    }
+}
+
+void Part::doubleMultiplier() noexcept
+{
+    const auto doubled = multiplier * 2;
+
+    if (doubled > maxMultiplier || std::uint64_t (mainLoopLength()) * doubled > 0xffffffffull)
+        return;
+
+    multiplier = doubled;
+    HistoryEntry entry;
+    entry.type = HistoryEntry::Type::multiply;
+    entry.amount = addAmount;
+    entry.value = multiplier;
+    history.record (entry);
+}
+
+void Part::addToMultiplier() noexcept
+{
+    const auto grown = multiplier + addAmount;
+
+    if (grown > maxMultiplier || std::uint64_t (mainLoopLength()) * grown > 0xffffffffull)
+        return;
+
+    multiplier = grown;
+    HistoryEntry entry;
+    entry.type = HistoryEntry::Type::add;
+    entry.amount = addAmount;
+    entry.value = multiplier;
+    history.record (entry);
+}
+
+bool Part::erase (int output) noexcept
+{
+    HistoryEntry entry;
+    entry.type = HistoryEntry::Type::erase;
+    entry.key = output;
+
+    if (mainLoop != nullptr && mainLoop->getOutputChannel() == output && ! mainLoop->isErased())
+    {
+        mainLoop->setErased (true);
+        entry.flag = true;
+    }
+
+    std::tie (entry.loop, entry.loopB) = eraseIn (secondaryLoops, output);
+    std::tie (entry.freeLoopA, entry.freeLoopB) = eraseIn (freeLoops, output);
+
+    if (! entry.flag && entry.loop == nullptr && entry.freeLoopA == nullptr)
+        return false;
+
+    history.record (entry);
+    return true;
+}
+
+void Part::setErasedMarks (const HistoryEntry& entry, bool erased) noexcept
+{
+    if (entry.flag && mainLoop != nullptr)
+        mainLoop->setErased (erased);
+
+    markRange (entry.loop, entry.loopB, entry.key, erased);
+    markRange (entry.freeLoopA, entry.freeLoopB, entry.key, erased);
+}
+
+void Part::applyUndo (const HistoryEntry& entry) noexcept
+{
+    switch (entry.type)
+    {
+        case HistoryEntry::Type::secondaryLoop:
+            entry.loop->setUndone (true);
+            history.lastUndoneInput = entry.loop->getInputChannel();
+            history.lastUndoneOutput = entry.loop->getOutputChannel();
+            break;
+        case HistoryEntry::Type::freeLoop:
+            entry.freeLoopA->setUndone (true);
+            history.lastUndoneInput = entry.freeLoopA->getInputChannel();
+            history.lastUndoneOutput = entry.freeLoopA->getOutputChannel();
+            break;
+        case HistoryEntry::Type::multiply:
+            if (multiplier > 1 && multiplier % 2 == 0)
+                multiplier /= 2;
+            break;
+        case HistoryEntry::Type::add:
+            if (entry.amount < multiplier)
+                multiplier -= entry.amount;
+            break;
+        case HistoryEntry::Type::erase:
+            setErasedMarks (entry, false);
+            break;
+        case HistoryEntry::Type::none:
+            break;
+    }
+
+    // Only entries that carry an add amount restore it: a free loop or an erase has none, and
+    // setting 0 would make the next add-duration add nothing.
+    if (entry.type == HistoryEntry::Type::secondaryLoop || entry.type == HistoryEntry::Type::multiply
+        || entry.type == HistoryEntry::Type::add)
+        addAmount = entry.amount;
+}
+
+void Part::applyRedo (const HistoryEntry& entry) noexcept
+{
+    switch (entry.type)
+    {
+        case HistoryEntry::Type::secondaryLoop:
+            entry.loop->setUndone (false);
+            history.lastUndoneInput = entry.loop->getInputChannel();
+            history.lastUndoneOutput = entry.loop->getOutputChannel();
+            break;
+        case HistoryEntry::Type::freeLoop:
+            entry.freeLoopA->setUndone (false);
+            history.lastUndoneInput = entry.freeLoopA->getInputChannel();
+            history.lastUndoneOutput = entry.freeLoopA->getOutputChannel();
+            break;
+        case HistoryEntry::Type::multiply:
+            multiplier *= 2;
+            break;
+        case HistoryEntry::Type::add:
+            multiplier += entry.amount;
+            break;
+        case HistoryEntry::Type::erase:
+            setErasedMarks (entry, true);
+            break;
+        case HistoryEntry::Type::none:
+            break;
+    }
+}
+
+HistoryEntry::Type Part::undo() noexcept
+{
+    const auto* entry = history.stepBack();
+
+    if (entry == nullptr)
+        return HistoryEntry::Type::none;
+
+    applyUndo (*entry);
+    return entry->type;
+}
+
+HistoryEntry::Type Part::redo() noexcept
+{
+    const auto* entry = history.stepForward();
+
+    if (entry == nullptr)
+        return HistoryEntry::Type::none;
+
+    applyRedo (*entry);
+    return entry->type;
+}
+
+std::uint32_t Part::effectiveLatency (std::uint32_t n) const noexcept
+{
+    auto latency = inputLatency + outputLatency;
+    if (latency > n / 2)
+        latency -= n / 2;
+    return latency;
+}
+
+void Part::processMainLoopRecording (const float* const* inputs, float* const* outputs, std::uint32_t n,
+                                     std::uint32_t latency) noexcept
+{
+    const auto before = mainLoop->length();
+    const bool stopping = mainLoop->isStopping();
+    mainLoop->record (inputs, n);
+
+    if (! stopping)
+        return;
+
+    // The loop sounds from the moment of the stop: the play position leads the position of the
+    // samples being recorded by the latency, on the loop's final length.
+    const auto total = std::uint64_t (mainLoop->length()) + mainLoop->remainingAfterStop();
+
+    if (total == 0)
+        return;
+
+    const auto playPosition = std::uint32_t ((before + std::uint64_t (latency)) % total);
+    mainLoop->play (outputs, playPosition, Direction::forwards, n, &activity);
+    position = std::uint32_t ((playPosition + std::uint64_t (n)) % total);
+}
+
+void Part::processCycle (const float* const* inputs, float* const* outputs, std::uint32_t n, Direction direction,
+                         std::uint32_t latency) noexcept
+{
+    const auto mainLength = mainLoop->length();
+    const auto cycle = cycleLength();
+
+    if (mainLength == 0 || cycle == 0)
+        return;
+
+    mainLoop->play (outputs, previousPosition % mainLength, direction, n, &activity);
+
+    const bool forwards = direction == Direction::forwards;
+    position = forwards ? std::uint32_t ((position + std::uint64_t (n)) % cycle)
+                        : std::uint32_t ((position + cycle - n % cycle) % cycle);
+
+    const auto recordPosition = forwards ? std::uint32_t ((previousPosition + cycle - latency % cycle) % cycle)
+                                         : std::uint32_t ((previousPosition + std::uint64_t (latency)) % cycle);
+
+    for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
+        if (loop->isRecording())
+            loop->record (inputs, recordPosition, direction, n);
+
+    for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
+        loop->play (outputs, previousPosition, direction, n, &activity);
+}
+
+int Part::process (const float* const* inputs, float* const* outputs, std::uint32_t n, Direction direction) noexcept
+{
+    activity = {};
+    previousPosition = position;
+    const auto latency = effectiveLatency (n);
+
+    if (mainLoop != nullptr)
+    {
+        if (mainLoop->isRecording())
+            processMainLoopRecording (inputs, outputs, n, latency);
+        else
+            processCycle (inputs, outputs, n, direction, latency);
+    }
+
+    for (auto* loop = freeLoops; loop != nullptr; loop = loop->next)
+    {
+        if (loop->isRecording())
+            loop->record (inputs, n);
+        else
+            loop->playOwn (outputs, direction, n, &activity);
+    }
+
+    return static_cast<int> (n);
+}
+
+} // namespace Work

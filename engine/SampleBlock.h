@@ -1,0 +1,102 @@
+#pragma once
+
+#include "Allocator.h"
+#include "BlockCursor.h"
+#include "Direction.h"
+#include "GainRamp.h"
+
+#include <cstdint>
+
+namespace Work
+{
+
+/** One stretch of a loop: loop positions [start, start + count), either with one sample buffer
+    per channel (audio) or with none (silence, which costs no sample memory).
+
+    A loop's audio is a circular chain of these, linked in ascending start order; consecutive
+    blocks touch (modulo the loop length at the wrap), and their counts add up to the loop
+    length. The root is the block the chain was created as; it holds the loop length and the
+    other blocks point at it. Splitting a silent stretch may place new blocks in front of the
+    root, so the root is not always the block at position 0; no search relies on it.
+
+    Blocks and buffers come from the sample pool, so nothing here touches the C heap.
+*/
+struct SampleBlock
+{
+    SampleBlock* next;
+    SampleBlock* prev;
+    SampleBlock* root; // null in the root itself
+    std::uint32_t loopLength; // meaningful in the root only
+    std::uint32_t count;
+    std::uint32_t start;
+    std::uint32_t channels;
+    float* buffer[2];
+
+    [[nodiscard]] bool hasAudio() const noexcept { return buffer[0] != nullptr && (channels < 2 || buffer[1] != nullptr); }
+    [[nodiscard]] SampleBlock* chainRoot() noexcept { return root != nullptr ? root : this; }
+};
+
+/** The operations on sample block chains.
+
+    Every operation that searches the chain starts from a hint (the block where the loop's
+    last read or write ended) and returns the block where it ended, which the caller keeps
+    as its next hint; during steady playback the search is zero or one step.
+
+    Reverse operations use a boundary convention: a cursor at position p stands between
+    samples p - 1 and p, so the first sample read or written is p - 1 (the loop's last sample
+    when p is 0).
+
+    A ramp, when given, is applied sample by sample and keeps moving across silent stretches
+    and failed writes, so a fade always takes the same time. A ramp that is silent makes a
+    read or write return at once. Any allocation failure leaves the chain consistent and the
+    affected stretch as it was.
+
+    All operations are [audio] (or message thread while the audio callback is held off).
+*/
+namespace SampleChain
+{
+
+/** A new block, filled from input when given (null on any allocation failure), else silent. */
+[[nodiscard]] SampleBlock* createBlock (MemorySystem::Allocator& memory, const BlockCursor* input,
+                                        std::uint32_t channels, std::uint32_t start, std::uint32_t count,
+                                        Direction direction, SampleBlock* root, GainRamp* ramp) noexcept;
+
+/** Releases a block; for a root, the whole chain. */
+void destroyBlock (MemorySystem::Allocator& memory, SampleBlock* block) noexcept;
+
+[[nodiscard]] std::uint32_t loopLengthOf (const SampleBlock* block) noexcept;
+void setLoopLength (SampleBlock* block, std::uint32_t length) noexcept;
+[[nodiscard]] std::uint32_t endPosition (const SampleBlock* block) noexcept;
+
+/** True once the chain holds recorded material. */
+[[nodiscard]] bool isStarted (const SampleBlock* block) noexcept;
+
+/** The block holding loop position p (p below the loop length), searched from hint. */
+[[nodiscard]] SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept;
+
+/** Adds cursor.count samples of the chain, from cursor.position, into the cursor's channels. */
+SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept;
+
+/** Adds the cursor's input into the chain at cursor.position, giving silent stretches audio. */
+SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockCursor cursor,
+                      Direction direction, GainRamp* ramp) noexcept;
+
+/** Grows a chain by the cursor's input at its end; returns the root. When no sample memory is
+    left the stretch is kept as silence, so the loop still grows by cursor.count. */
+SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor,
+                     GainRamp* ramp) noexcept;
+
+/** Gives block n fresh samples per channel copied from input (reversed for backwards); false
+    when the memory could not be had (the block is left as it was). */
+[[nodiscard]] bool writeFresh (MemorySystem::Allocator& memory, SampleBlock* block, const BlockCursor& input,
+                               std::uint32_t n, Direction direction, GainRamp* ramp) noexcept;
+
+/** Drops the first count - remaining samples of a forward cursor. */
+void advanceCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
+
+/** Drops the first count - remaining samples of a backward cursor. */
+void retreatCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
+
+} // namespace SampleChain
+
+} // namespace Work

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "BaseLoop.h"
+
+namespace Work
+{
+
+/** A loop of fixed length locked to the main loop's cycle. It starts as one silent stretch
+    and is overdubbed in place at the loop set's position. */
+class SecondaryLoop final : public BaseLoop
+{
+public:
+    /** [audio] A new silent loop of the given length in the pool, or null when exhausted. */
+    static SecondaryLoop* create (MemorySystem::Allocator& memory, int input, int output, int channels,
+                                  std::uint32_t length) noexcept;
+
+    /** [audio] Overdubs one block at position (taken modulo the loop's length). */
+    void record (const float* const* inputs, std::uint32_t position, Direction direction, std::uint32_t n) noexcept;
+
+    /** Stops offset samples into the block: a tail of offset - 50, then the fade. */
+    void stopRecording (std::uint32_t offset) noexcept { stopAfterFade (offset); }
+
+    void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
+               ActivityMatrix* activity) noexcept override;
+
+    [[nodiscard]] bool isMuted() const noexcept override { return erased || undone; }
+    [[nodiscard]] bool isErased() const noexcept { return erased; }
+    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
+    [[nodiscard]] bool isUndone() const noexcept { return undone; }
+    void setUndone (bool shouldBeUndone) noexcept { undone = shouldBeUndone; }
+
+    /** The next loop of the owning set's list. */
+    SecondaryLoop* next = nullptr;
+
+private:
+    friend class BaseLoop;
+    SecondaryLoop (MemorySystem::Allocator& memory, int input, int output, int channels, std::uint32_t length) noexcept;
+
+    void writeRecorded (const BlockCursor& input, Direction direction, GainRamp* ramp) noexcept override;
+
+    bool erased = false;
+    bool undone = false;
+};
+
+} // namespace Work
