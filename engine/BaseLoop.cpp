@@ -80,11 +80,11 @@ std::uint32_t BaseLoop::remainingAfterStop() const noexcept
     return tail + static_cast<std::uint32_t> (std::max (0, fade.samplesLeft()));
 }
 
-void BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::uint32_t position,
-                            Direction direction) noexcept
+std::uint32_t BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::uint32_t position,
+                                     Direction direction) noexcept
 {
     if (! recording)
-        return;
+        return 0;
 
     const auto loopLength = length();
     auto input = BlockCursor::onChannels (inputs + inputChannel, std::uint32_t (numChannels), 0, n, position);
@@ -104,10 +104,12 @@ void BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::ui
             writeRecorded (samples, direction, recordRamp.isMoving() ? &recordRamp : nullptr);
     };
 
+    auto passed = [&] { return n - input.count; };
+
     if (preRoll >= input.count)
     {
         preRoll -= input.count;
-        return;
+        return n;
     }
 
     skip (std::exchange (preRoll, 0u));
@@ -118,7 +120,7 @@ void BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::ui
         {
             tail -= input.count;
             writeNormally (input);
-            return;
+            return n;
         }
 
         auto head = input;
@@ -128,8 +130,10 @@ void BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::ui
         beginFadeOut();
 
         // The fade goes on into the next block when this one ends first.
-        if (! recording || input.count == 0)
-            return;
+        if (! recording)
+            return passed();
+        if (input.count == 0)
+            return n;
     }
 
     if (recordRamp.isFadingOut())
@@ -138,14 +142,16 @@ void BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n, std::ui
 
         if (left <= input.count)
         {
+            const auto ended = passed() + left;
             input.count = left;
             writeNormally (input);
             recording = false;
-            return;
+            return ended;
         }
     }
 
     writeNormally (input);
+    return n;
 }
 
 void BaseLoop::handleMute() noexcept

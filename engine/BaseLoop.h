@@ -74,8 +74,10 @@ protected:
     virtual void writeRecorded (const BlockCursor& input, Direction direction, GainRamp* ramp) noexcept = 0;
 
     /** Records one block: pre-roll, tail, fade-out, then the samples themselves. The position
-        (used by loops of fixed length) follows the samples skipped. */
-    void recordBlock (const float* const* inputs, std::uint32_t n, std::uint32_t position, Direction direction) noexcept;
+        (used by loops of fixed length) follows the samples skipped. Returns how many samples of
+        the block passed before the recording ended (n while it goes on). */
+    std::uint32_t recordBlock (const float* const* inputs, std::uint32_t n, std::uint32_t position,
+                               Direction direction) noexcept;
 
     /** Stop with a tail of offset - 50 samples, or an immediate fade when the press is closer. */
     void stopAfterFade (std::uint32_t offset) noexcept;

@@ -10,8 +10,12 @@ namespace Work
 class GrowingLoop : public BaseLoop
 {
 public:
-    /** [audio] Records one block of the device inputs. */
-    void record (const float* const* inputs, std::uint32_t n) noexcept { recordBlock (inputs, n, 0, Direction::forwards); }
+    /** [audio] Records one block of the device inputs; returns how many samples of it passed
+        before the recording ended (n while it goes on). */
+    std::uint32_t record (const float* const* inputs, std::uint32_t n) noexcept
+    {
+        return recordBlock (inputs, n, 0, Direction::forwards);
+    }
 
 protected:
     using BaseLoop::BaseLoop;

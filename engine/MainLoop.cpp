@@ -1,5 +1,7 @@
 #include "MainLoop.h"
 
+#include <algorithm>
+
 namespace Work
 {
 
@@ -41,6 +43,33 @@ void MainLoop::play (float* const* outputs, std::uint32_t position, Direction di
 {
     handleMute();
     BaseLoop::play (outputs, position, direction, n, activity);
+}
+
+void MainLoop::playWhileFinishing (float* const* outputs, std::uint32_t position, std::uint32_t n,
+                                   std::uint32_t recorded, std::uint64_t total, ActivityMatrix* activity) noexcept
+{
+    handleMute();
+
+    if (recorded == 0 || total == 0 || playRamp.isSilent())
+        return;
+
+    markActivity (activity);
+    auto q = std::uint64_t (position);
+
+    for (std::uint32_t offset = 0; offset < n;)
+    {
+        if (q >= total)
+            q = 0;
+
+        const auto segmentEnd = q < recorded ? std::uint64_t (recorded) : total;
+        const auto count = std::uint32_t (std::min<std::uint64_t> (n - offset, segmentEnd - q));
+
+        if (q < recorded)
+            playPiece (outputs, offset, std::uint32_t (q), Direction::forwards, count);
+
+        q += count;
+        offset += count;
+    }
 }
 
 } // namespace Work

@@ -21,6 +21,11 @@ public:
     void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
                ActivityMatrix* activity) noexcept override;
 
+    /** [audio] Plays while the tail is still being recorded, on the loop's final length total:
+        positions from `recorded` on are not there yet and stay silent, the rest plays forwards. */
+    void playWhileFinishing (float* const* outputs, std::uint32_t position, std::uint32_t n, std::uint32_t recorded,
+                             std::uint64_t total, ActivityMatrix* activity) noexcept;
+
     [[nodiscard]] bool isMuted() const noexcept override { return erased; }
     [[nodiscard]] bool isStopping() const noexcept { return stopping; }
     [[nodiscard]] bool isErased() const noexcept { return erased; }

@@ -26,7 +26,7 @@ void NonRhythmicalLoop::stopRecording (std::uint32_t offset) noexcept
 }
 
 void NonRhythmicalLoop::playOwn (float* const* outputs, Direction direction, std::uint32_t n,
-                                 ActivityMatrix* activity) noexcept
+                                 ActivityMatrix* activity, std::uint32_t outputOffset) noexcept
 {
     if (recordedReversed)
         direction = opposite (direction);
@@ -47,7 +47,7 @@ void NonRhythmicalLoop::playOwn (float* const* outputs, Direction direction, std
         const auto count = std::min (loopLength, n - offset);
 
         if (audible)
-            playPiece (outputs, offset, position, direction, count);
+            playPiece (outputs, outputOffset + offset, position, direction, count);
 
         position = direction == Direction::forwards
                        ? std::uint32_t ((std::uint64_t (position) + count) % loopLength)

@@ -18,9 +18,11 @@ public:
     /** Stops offset samples into the block: a tail of offset - 50, then the fade. */
     void stopRecording (std::uint32_t offset) noexcept;
 
-    /** [audio] Plays n samples at the loop's own position and moves the position on. The
-        position runs even while the loop is muted, so it stays in time. */
-    void playOwn (float* const* outputs, Direction direction, std::uint32_t n, ActivityMatrix* activity) noexcept;
+    /** [audio] Plays n samples at the loop's own position into the outputs from outputOffset on,
+        and moves the position on. The position runs even while the loop is muted, so it stays
+        in time. */
+    void playOwn (float* const* outputs, Direction direction, std::uint32_t n, ActivityMatrix* activity,
+                  std::uint32_t outputOffset = 0) noexcept;
 
     [[nodiscard]] bool isMuted() const noexcept override { return erased || undone; }
     [[nodiscard]] bool isErased() const noexcept { return erased; }

@@ -390,23 +390,24 @@ std::uint32_t Part::effectiveLatency (std::uint32_t n) const noexcept
 void Part::processMainLoopRecording (const float* const* inputs, float* const* outputs, std::uint32_t n,
                                      std::uint32_t latency) noexcept
 {
-    const auto before = mainLoop->length();
-    const bool stopping = mainLoop->isStopping();
+    // Once stopped, the loop sounds while its tail is still recorded: the play position leads
+    // the position of the arriving samples by the latency, on the loop's final length, so the
+    // cycle comes round exactly at the press. It plays before this block is recorded, so what
+    // is heard never depends on how the device cuts blocks.
+    if (mainLoop->isStopping())
+    {
+        const auto recorded = mainLoop->length();
+        const auto total = std::uint64_t (recorded) + mainLoop->remainingAfterStop();
+
+        if (total > 0)
+        {
+            const auto playPosition = std::uint32_t ((recorded + std::uint64_t (latency)) % total);
+            mainLoop->playWhileFinishing (outputs, playPosition, n, recorded, total, &activity);
+            position = std::uint32_t ((playPosition + std::uint64_t (n)) % total);
+        }
+    }
+
     mainLoop->record (inputs, n);
-
-    if (! stopping)
-        return;
-
-    // The loop sounds from the moment of the stop: the play position leads the position of the
-    // samples being recorded by the latency, on the loop's final length.
-    const auto total = std::uint64_t (mainLoop->length()) + mainLoop->remainingAfterStop();
-
-    if (total == 0)
-        return;
-
-    const auto playPosition = std::uint32_t ((before + std::uint64_t (latency)) % total);
-    mainLoop->play (outputs, playPosition, Direction::forwards, n, &activity);
-    position = std::uint32_t ((playPosition + std::uint64_t (n)) % total);
 }
 
 void Part::processCycle (const float* const* inputs, float* const* outputs, std::uint32_t n, Direction direction,
@@ -427,12 +428,16 @@ void Part::processCycle (const float* const* inputs, float* const* outputs, std:
     const auto recordPosition = forwards ? std::uint32_t ((previousPosition + cycle - latency % cycle) % cycle)
                                          : std::uint32_t ((previousPosition + std::uint64_t (latency)) % cycle);
 
+    // Each loop plays before it records: the play position runs ahead of the samples arriving,
+    // and playing what this block has just written would sound a sample before the performer
+    // played it, for as much of the block as the latency leaves.
     for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
+    {
+        loop->play (outputs, previousPosition, direction, n, &activity);
+
         if (loop->isRecording())
             loop->record (inputs, recordPosition, direction, n);
-
-    for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
-        loop->play (outputs, previousPosition, direction, n, &activity);
+    }
 }
 
 int Part::process (const float* const* inputs, float* const* outputs, std::uint32_t n, Direction direction) noexcept
@@ -449,12 +454,13 @@ int Part::process (const float* const* inputs, float* const* outputs, std::uint3
             processCycle (inputs, outputs, n, direction, latency);
     }
 
+    // A free loop starts playing at the sample after its recording ends, not a block later.
     for (auto* loop = freeLoops; loop != nullptr; loop = loop->next)
     {
-        if (loop->isRecording())
-            loop->record (inputs, n);
-        else
-            loop->playOwn (outputs, direction, n, &activity);
+        const auto recorded = loop->isRecording() ? loop->record (inputs, n) : 0;
+
+        if (! loop->isRecording() && recorded < n)
+            loop->playOwn (outputs, direction, n - recorded, &activity, recorded);
     }
 
     return static_cast<int> (n);
