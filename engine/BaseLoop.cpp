@@ -193,6 +193,12 @@ void BaseLoop::playInPieces (float* const* outputs, std::uint32_t position, Dire
 {
     const auto loopLength = length();
 
+    if (n <= loopLength)
+    {
+        playPiece (outputs, 0, position < loopLength ? position : position % loopLength, direction, n);
+        return;
+    }
+
     for (std::uint32_t offset = 0; offset < n; offset += loopLength)
     {
         const auto count = std::min (loopLength, n - offset);

@@ -22,7 +22,9 @@ void GrowingLoop::writeRecorded (const BlockCursor& input, Direction, GainRamp* 
     else
     {
         // Without sample memory the first stretch is kept as silence, so the loop's timing holds.
-        if (! SampleChain::writeFresh (memory, root, input, input.count, Direction::forwards, ramp))
+        if (! SampleChain::writeFresh (memory, root, input, input.count, Direction::forwards, ramp,
+                                       SampleChain::chunkSamples)
+            && ! SampleChain::writeFresh (memory, root, input, input.count, Direction::forwards, ramp))
         {
             root->count = input.count;
             if (ramp != nullptr)

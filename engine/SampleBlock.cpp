@@ -85,6 +85,23 @@ namespace
         ramp->store (gain, step);
     }
 
+    /** Playback moves steadily through each chain, while the next block of audio reads a few
+        hundred bytes from each of many loops; asking for the samples the next read will need
+        lets their cache lines arrive while the other loops play. */
+    void prefetchAhead (const SampleBlock* b, std::uint32_t from, std::uint32_t count) noexcept
+    {
+#if defined(__GNUC__) || defined(__clang__)
+        constexpr std::uint32_t floatsPerLine = 64 / sizeof (float);
+        const auto end = std::min (b->count, from + count);
+        for (int c = 0; c < 2; ++c)
+            if (b->buffer[c] != nullptr)
+                for (auto i = from; i < end; i += floatsPerLine)
+                    __builtin_prefetch (b->buffer[c] + i);
+#else
+        (void) b, (void) from, (void) count;
+#endif
+    }
+
     std::uint32_t channelsOf (const SampleBlock* block, const BlockCursor& cursor) noexcept
     {
         return std::min ({ block->channels, cursor.channels, std::uint32_t (2) });
@@ -116,6 +133,94 @@ namespace
             ramp->skip (n);
     }
 
+    /** Zero-filled sample buffers of count samples per channel, or false. */
+    bool allocateSilence (MemorySystem::Allocator& memory, std::uint32_t channels, std::uint32_t count,
+                          float* (&buffers)[2]) noexcept
+    {
+        buffers[0] = buffers[1] = nullptr;
+
+        for (std::uint32_t c = 0; c < channels; ++c)
+        {
+            buffers[c] = static_cast<float*> (memory.allocate (count * sizeof (float)));
+
+            if (buffers[c] == nullptr)
+            {
+                memory.release (buffers[0]);
+                buffers[0] = nullptr;
+                return false;
+            }
+
+            std::memset (buffers[c], 0, count * sizeof (float));
+        }
+
+        return true;
+    }
+
+    /** Turns [offset, offset + count) of silent block b into an audio block of zeros, cutting b
+        as needed, and returns that block; null (chain untouched) when memory runs out. */
+    SampleBlock* giveAudio (MemorySystem::Allocator& memory, SampleBlock* b, std::uint32_t offset,
+                            std::uint32_t count) noexcept
+    {
+        const auto channels = std::min (b->channels, std::uint32_t (2));
+        float* buffers[2];
+
+        if (offset == 0 && count == b->count)
+        {
+            if (! allocateSilence (memory, channels, count, buffers))
+                return nullptr;
+
+            b->buffer[0] = buffers[0];
+            b->buffer[1] = buffers[1];
+            b->capacity = count;
+            return b;
+        }
+
+        auto* root = b->chainRoot();
+        auto* audio = createBlock (memory, nullptr, b->channels, b->start + offset, count, Direction::forwards, root, nullptr);
+
+        if (audio == nullptr)
+            return nullptr;
+
+        if (! allocateSilence (memory, channels, count, buffers))
+        {
+            memory.release (audio);
+            return nullptr;
+        }
+
+        audio->buffer[0] = buffers[0];
+        audio->buffer[1] = buffers[1];
+        audio->capacity = count;
+
+        if (offset > 0 && offset + count < b->count)
+        {
+            auto* silence = createBlock (memory, nullptr, b->channels, b->start, offset, Direction::forwards, root, nullptr);
+
+            if (silence == nullptr)
+            {
+                releaseBlock (memory, audio);
+                return nullptr;
+            }
+
+            insertBefore (b, silence);
+            insertBefore (b, audio);
+            b->start += offset + count;
+            b->count -= offset + count;
+        }
+        else if (offset == 0)
+        {
+            insertBefore (b, audio);
+            b->start += count;
+            b->count -= count;
+        }
+        else
+        {
+            insertAfter (b, audio);
+            b->count -= count;
+        }
+
+        return audio;
+    }
+
     /** Writes m input samples into block b at loop positions [b->start + offset, + m). Forwards,
         input sample j lands at the region's j-th position; backwards at its (m - 1 - j)-th.
         A silent block is cut so that only the written region gets sample memory. Returns the
@@ -134,18 +239,18 @@ namespace
             return b;
         }
 
-        BlockCursor piece = input;
-        piece.count = m;
+        // Give audio to a chunk of the silence around the write, then write into it as into any
+        // audio block. Forwards the chunk runs on from the write, backwards it reaches back.
+        const bool forwards = direction == Direction::forwards;
+        const auto chunk = std::max (m, chunkSamples);
+        const auto lo = forwards ? offset : (offset + m > chunk ? offset + m - chunk : 0);
+        const auto hi = forwards ? std::min (b->count, offset + chunk) : offset + m;
 
-        if (offset == 0 && m == b->count)
-        {
-            if (! writeFresh (memory, b, piece, m, direction, ramp))
-                skipRamp (ramp, m);
-            return b;
-        }
+        const auto writeStart = b->start + offset; // b may be cut below
+        auto* audio = giveAudio (memory, b, lo, hi - lo);
 
-        auto* root = b->chainRoot();
-        auto* audio = createBlock (memory, &piece, b->channels, b->start + offset, m, direction, root, ramp);
+        if (audio == nullptr && hi - lo > m)
+            audio = giveAudio (memory, b, offset, m);
 
         if (audio == nullptr)
         {
@@ -153,34 +258,26 @@ namespace
             return b;
         }
 
-        if (offset > 0 && offset + m < b->count)
-        {
-            auto* silence = createBlock (memory, nullptr, b->channels, b->start, offset, direction, root, nullptr);
+        return writeInto (memory, audio, writeStart - audio->start, m, input, direction, ramp);
+    }
+    /** A block for the end of a growing chain with room for a chunk, or just for the input
+        when a chunk cannot be had. */
+    SampleBlock* newAppendBlock (MemorySystem::Allocator& memory, SampleBlock* root, const BlockCursor& input,
+                                 GainRamp* ramp) noexcept
+    {
+        auto* block = createBlock (memory, nullptr, root->channels, root->loopLength, input.count, Direction::forwards,
+                                   root, nullptr);
 
-            if (silence == nullptr)
-            {
-                releaseBlock (memory, audio);
-                return b;
-            }
+        if (block == nullptr)
+            return nullptr;
 
-            insertBefore (b, silence);
-            insertBefore (b, audio);
-            b->start += offset + m;
-            b->count -= offset + m;
-        }
-        else if (offset == 0)
-        {
-            insertBefore (b, audio);
-            b->start += m;
-            b->count -= m;
-        }
-        else
-        {
-            insertAfter (b, audio);
-            b->count -= m;
-        }
+        // Try the roomy buffer first; the ramp is only applied by the write that succeeds.
+        if (writeFresh (memory, block, input, input.count, Direction::forwards, ramp, chunkSamples)
+            || writeFresh (memory, block, input, input.count, Direction::forwards, ramp, input.count))
+            return block;
 
-        return audio;
+        memory.release (block);
+        return nullptr;
     }
 } // namespace
 
@@ -193,9 +290,9 @@ SampleBlock* createBlock (MemorySystem::Allocator& memory, const BlockCursor* in
     if (place == nullptr)
         return nullptr;
 
-    auto* block = new (place) SampleBlock { nullptr, nullptr, root, 0, count, start, channels, { nullptr, nullptr } };
+    auto* block = new (place) SampleBlock { nullptr, nullptr, root, 0, count, start, channels, 0, { nullptr, nullptr } };
 
-    if (input != nullptr && ! writeFresh (memory, block, *input, count, direction, ramp))
+    if (input != nullptr && ! writeFresh (memory, block, *input, count, direction, ramp, count))
     {
         memory.release (block);
         return nullptr;
@@ -279,7 +376,8 @@ SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, G
     if (length == 0)
         return hint;
 
-    cursor.position %= length;
+    if (cursor.position >= length)
+        cursor.position %= length;
 
     for (;;)
     {
@@ -296,6 +394,7 @@ SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, G
             {
                 const float* src[2] = { b->buffer[0] + offset, b->buffer[1] != nullptr ? b->buffer[1] + offset : nullptr };
                 transfer<Mix::add> (src, 1, cursor.channel, 1, channelsOf (b, cursor), m, ramp);
+                prefetchAhead (b, offset + m, m);
             }
             else
             {
@@ -344,7 +443,8 @@ SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockC
     if (length == 0)
         return hint;
 
-    cursor.position %= length;
+    if (cursor.position >= length)
+        cursor.position %= length;
 
     for (;;)
     {
@@ -386,7 +486,17 @@ SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const B
     if (cursor.count == 0)
         return root;
 
-    if (auto* audio = createBlock (memory, &cursor, root->channels, length, cursor.count, Direction::forwards, root, ramp))
+    auto* last = root->prev;
+
+    if (last->hasAudio() && last->capacity - last->count >= cursor.count)
+    {
+        // Room left in the newest block: the loop grows in place.
+        float* dst[2] = { last->buffer[0] + last->count,
+                          last->buffer[1] != nullptr ? last->buffer[1] + last->count : nullptr };
+        transfer<Mix::copy> (cursor.channel, 1, dst, 1, channelsOf (last, cursor), cursor.count, ramp);
+        last->count += cursor.count;
+    }
+    else if (auto* audio = newAppendBlock (memory, root, cursor, ramp))
     {
         insertBefore (root, audio);
     }
@@ -394,7 +504,6 @@ SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const B
     {
         // Out of sample memory: the stretch is kept as silence so the loop's timing holds.
         skipRamp (ramp, cursor.count);
-        auto* last = root->prev;
 
         if (! last->hasAudio())
         {
@@ -416,14 +525,15 @@ SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const B
 }
 
 bool writeFresh (MemorySystem::Allocator& memory, SampleBlock* block, const BlockCursor& input, std::uint32_t n,
-                 Direction direction, GainRamp* ramp) noexcept
+                 Direction direction, GainRamp* ramp, std::uint32_t capacity) noexcept
 {
     float* buffers[2] = { nullptr, nullptr };
     const auto channels = std::min (block->channels, std::uint32_t (2));
+    capacity = std::max (capacity, n);
 
     for (std::uint32_t c = 0; c < channels; ++c)
     {
-        buffers[c] = static_cast<float*> (memory.allocate (n * sizeof (float)));
+        buffers[c] = static_cast<float*> (memory.allocate (capacity * sizeof (float)));
 
         if (buffers[c] == nullptr)
         {
@@ -448,6 +558,7 @@ bool writeFresh (MemorySystem::Allocator& memory, SampleBlock* block, const Bloc
     block->buffer[0] = buffers[0];
     block->buffer[1] = buffers[1];
     block->count = n;
+    block->capacity = capacity;
     return true;
 }
 

@@ -16,7 +16,13 @@ namespace Work
     A loop's audio is a circular chain of these, linked in ascending start order; consecutive
     blocks touch (modulo the loop length at the wrap), and their counts add up to the loop
     length. The root is the block the chain was created as; it holds the loop length and the
-    other blocks point at it. Splitting a silent stretch may place new blocks in front of the
+    other blocks point at it.
+
+    Sample memory is taken in chunks of chunkSamples where it can be: a growing loop fills the
+    spare room of its last block before it takes a new one, and a write into silence gives audio
+    to the chunk of silence around it (zero-filled), so later writes there add in place. Long
+    contiguous buffers keep playback streaming through memory instead of hopping between
+    block-sized pieces. Splitting a silent stretch may place new blocks in front of the
     root, so the root is not always the block at position 0; no search relies on it.
 
     Blocks and buffers come from the sample pool, so nothing here touches the C heap.
@@ -30,6 +36,7 @@ struct SampleBlock
     std::uint32_t count;
     std::uint32_t start;
     std::uint32_t channels;
+    std::uint32_t capacity; // samples each buffer holds; count of them are in use
     float* buffer[2];
 
     [[nodiscard]] bool hasAudio() const noexcept { return buffer[0] != nullptr && (channels < 2 || buffer[1] != nullptr); }
@@ -55,6 +62,9 @@ struct SampleBlock
 */
 namespace SampleChain
 {
+
+/** Samples of sample memory taken at a time where the stretch allows it. */
+constexpr std::uint32_t chunkSamples = 2048;
 
 /** A new block, filled from input when given (null on any allocation failure), else silent. */
 [[nodiscard]] SampleBlock* createBlock (MemorySystem::Allocator& memory, const BlockCursor* input,
@@ -86,10 +96,12 @@ SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockC
 SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor,
                      GainRamp* ramp) noexcept;
 
-/** Gives block n fresh samples per channel copied from input (reversed for backwards); false
-    when the memory could not be had (the block is left as it was). */
+/** Gives block n fresh samples per channel copied from input (reversed for backwards), in
+    buffers with room for capacity samples; false when the memory could not be had (the block
+    is left as it was). */
 [[nodiscard]] bool writeFresh (MemorySystem::Allocator& memory, SampleBlock* block, const BlockCursor& input,
-                               std::uint32_t n, Direction direction, GainRamp* ramp) noexcept;
+                               std::uint32_t n, Direction direction, GainRamp* ramp,
+                               std::uint32_t capacity = 0) noexcept;
 
 /** Drops the first count - remaining samples of a forward cursor. */
 void advanceCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;

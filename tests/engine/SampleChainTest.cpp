@@ -169,39 +169,83 @@ TEST (SampleChain, ExhaustedPoolDropsStretchesButKeepsTheChainConsistent)
         runRandomSession (seed, 4 * 1024, true);
 }
 
-TEST (SampleChain, OverdubIntoSilenceCutsAtMostThreeBlocksAndAudioIsNeverCut)
+TEST (SampleChain, WritingIntoSilenceGivesAudioToOneChunkAroundIt)
 {
     MemorySystem::SystemAllocator heap;
     MemorySystem::DataMemory memory (heap);
     ASSERT_TRUE (memory.reservePool (1 << 20));
-    auto* hint = makeSilentChain (memory, 1000);
+    const auto chunk = SampleChain::chunkSamples;
+    auto* hint = makeSilentChain (memory, 10000);
     std::vector<float> input (100, 0.5f);
     const float* in[] = { input.data() };
 
-    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (in, 1, 0, 100, 400), Direction::forwards, nullptr);
-    expectChainConsistent (hint, 1000);
-    EXPECT_EQ (hint->start, 400u);
-    EXPECT_EQ (hint->count, 100u);
+    // Into the middle of silence: silence, one chunk of audio starting at the write, silence.
+    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (in, 1, 0, 100, 4000), Direction::forwards, nullptr);
+    expectChainConsistent (hint, 10000);
+    EXPECT_EQ (hint->start, 4000u);
+    EXPECT_EQ (hint->count, chunk);
     EXPECT_TRUE (hint->hasAudio());
-    EXPECT_EQ (hint->prev->count, 400u);
-    EXPECT_EQ (hint->next->count, 500u);
+    EXPECT_EQ (hint->prev->count, 4000u);
+    EXPECT_EQ (hint->next->count, 10000u - 4000 - chunk);
     EXPECT_EQ (hint->next->next, hint->prev) << "three blocks in the ring";
 
+    // Later writes inside the chunk add in place and take no memory.
     const auto used = memory.getUsedBytes();
-    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (in, 1, 0, 50, 420), Direction::forwards, nullptr);
-    EXPECT_EQ (memory.getUsedBytes(), used) << "overdubbing audio allocates nothing";
-    EXPECT_EQ (readChain (hint)[430], 1.0f);
+    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (in, 1, 0, 100, 4050), Direction::forwards, nullptr);
+    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (in, 1, 0, 100, 5000), Direction::forwards, nullptr);
+    EXPECT_EQ (memory.getUsedBytes(), used);
+    auto content = readChain (hint);
+    EXPECT_EQ (content[4060], 1.0f);
+    EXPECT_EQ (content[5000], 0.5f);
+    EXPECT_EQ (content[4200], 0.0f) << "the rest of the chunk is silence";
 
-    // A reversed write ending at position 0 lands on the loop's first samples, newest last.
-    std::vector<float> ramp { 1, 2, 3 };
-    const float* r[] = { ramp.data() };
-    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (r, 1, 0, 3, 3), Direction::backwards, nullptr);
-    expectChainConsistent (hint, 1000);
-    const auto content = readChain (hint);
-    EXPECT_EQ (content[2], 1.0f);
-    EXPECT_EQ (content[0], 3.0f);
+    // A reversed write reaches its chunk back from where it ends; one ending at 0 wraps to the loop's end.
+    std::vector<float> numbers { 1, 2, 3 };
+    const float* r[] = { numbers.data() };
+    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (r, 1, 0, 3, 9000), Direction::backwards, nullptr);
+    expectChainConsistent (hint, 10000);
+    EXPECT_EQ (hint->start + hint->count, 9000u);
+    EXPECT_EQ (hint->count, chunk);
+    hint = SampleChain::overdub (memory, hint, BlockCursor::onChannels (r, 1, 0, 3, 0), Direction::backwards, nullptr);
+    expectChainConsistent (hint, 10000);
+    content = readChain (hint);
+    EXPECT_EQ (content[8999], 1.0f);
+    EXPECT_EQ (content[8997], 3.0f);
+    EXPECT_EQ (content[9999], 1.0f);
+    EXPECT_EQ (content[9997], 3.0f);
 
     SampleChain::destroyBlock (memory, hint->chainRoot());
+    EXPECT_EQ (memory.getUsedBytes(), 0u);
+}
+
+TEST (SampleChain, AGrowingChainFillsItsLastBlockBeforeTakingAnother)
+{
+    MemorySystem::SystemAllocator heap;
+    MemorySystem::DataMemory memory (heap);
+    ASSERT_TRUE (memory.reservePool (1 << 20));
+    auto* root = SampleChain::createBlock (memory, nullptr, 1, 0, 0, Direction::forwards, nullptr, nullptr);
+    root->next = root->prev = root;
+    std::vector<float> input (64);
+    const float* in[] = { input.data() };
+    const auto cursor = BlockCursor::onChannels (in, 1, 0, 64, 0);
+
+    ASSERT_TRUE (SampleChain::writeFresh (memory, root, cursor, 64, Direction::forwards, nullptr, SampleChain::chunkSamples));
+    SampleChain::setLoopLength (root, 64);
+    for (std::uint32_t k = 1; k < 100; ++k)
+    {
+        std::fill (input.begin(), input.end(), float (k));
+        SampleChain::append (memory, root, cursor, nullptr);
+    }
+
+    expectChainConsistent (root, 6400);
+    int blocks = 0;
+    for (auto* b = root; blocks == 0 || b != root; b = b->next)
+        ++blocks;
+    EXPECT_EQ (blocks, 4) << "6400 samples in chunks of 2048";
+    const auto content = readChain (root);
+    for (std::uint32_t i = 64; i < 6400; i += 97)
+        ASSERT_EQ (content[i], float (i / 64)) << i;
+    SampleChain::destroyBlock (memory, root);
     EXPECT_EQ (memory.getUsedBytes(), 0u);
 }
 
