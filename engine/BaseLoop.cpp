@@ -28,11 +28,6 @@ void BaseLoop::destroy() noexcept
     pool.release (place);
 }
 
-std::uint32_t BaseLoop::length() const noexcept
-{
-    return chain != nullptr ? SampleChain::loopLengthOf (chain) : 0;
-}
-
 void BaseLoop::startRecording (std::uint32_t offset) noexcept
 {
     recording = true;
@@ -152,26 +147,6 @@ std::uint32_t BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n
 
     writeNormally (input);
     return n;
-}
-
-void BaseLoop::handleMute() noexcept
-{
-    const bool muted = isMuted();
-
-    if (muted != lastMuted)
-    {
-        if (muted)
-            playRamp.startFadeOut();
-        else
-            playRamp.startFadeIn();
-    }
-    else if (! playRamp.isMoving())
-    {
-        // A fade that began in an earlier block runs on: it may span several short blocks.
-        playRamp.setGain (muted ? 0.0f : 1.0f);
-    }
-
-    lastMuted = muted;
 }
 
 void BaseLoop::markActivity (ActivityMatrix* activity) const noexcept

@@ -40,7 +40,10 @@ public:
     virtual void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
                        ActivityMatrix* activity) noexcept;
 
-    [[nodiscard]] virtual std::uint32_t length() const noexcept;
+    [[nodiscard]] std::uint32_t length() const noexcept
+    {
+        return chain == nullptr ? 0 : (chain->root != nullptr ? chain->root->loopLength : chain->loopLength);
+    }
 
     /** Runs the destructor and gives the loop's memory back to the pool. */
     void destroy() noexcept;
@@ -50,8 +53,13 @@ public:
     [[nodiscard]] int getNumChannels() const noexcept { return numChannels; }
     [[nodiscard]] bool isRecording() const noexcept { return recording; }
 
-    /** Whether the loop is silenced (erased, or undone). */
-    [[nodiscard]] virtual bool isMuted() const noexcept = 0;
+    /** A loop is silenced while it is erased or undone (only loops that finished recording
+        after the main loop are ever undone). */
+    [[nodiscard]] bool isMuted() const noexcept { return erased || undone; }
+    [[nodiscard]] bool isErased() const noexcept { return erased; }
+    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
+    [[nodiscard]] bool isUndone() const noexcept { return undone; }
+    void setUndone (bool shouldBeUndone) noexcept { undone = shouldBeUndone; }
 
     /** Starts recording offset samples into the current block. */
     void startRecording (std::uint32_t offset) noexcept;
@@ -85,8 +93,26 @@ protected:
     /** Starts the closing fade; a ramp already below half way ends the recording at once. */
     void beginFadeOut() noexcept;
 
-    /** Fades the play ramp when the mute state changes; holds it at 0 or 1 otherwise. */
-    void handleMute() noexcept;
+    /** Fades the play ramp when the mute state changes; holds it at 0 or 1 otherwise. A fade
+        that began in an earlier block runs on: it may span several short blocks. */
+    void handleMute() noexcept
+    {
+        const bool muted = isMuted();
+
+        if (muted != lastMuted)
+        {
+            if (muted)
+                playRamp.startFadeOut();
+            else
+                playRamp.startFadeIn();
+        }
+        else if (! playRamp.isMoving())
+        {
+            playRamp.setGain (muted ? 0.0f : 1.0f);
+        }
+
+        lastMuted = muted;
+    }
 
     /** Plays the chain once at position, n samples, into outputs advanced by offset. */
     void playPiece (float* const* outputs, std::uint32_t outputOffset, std::uint32_t position, Direction direction,
@@ -124,6 +150,8 @@ protected:
     std::uint32_t tail = 0;
     bool recording = false;
     bool lastMuted = false;
+    bool erased = false;
+    bool undone = false;
 };
 
 } // namespace Work

@@ -26,10 +26,7 @@ public:
     void playWhileFinishing (float* const* outputs, std::uint32_t position, std::uint32_t n, std::uint32_t recorded,
                              std::uint64_t total, ActivityMatrix* activity) noexcept;
 
-    [[nodiscard]] bool isMuted() const noexcept override { return erased; }
     [[nodiscard]] bool isStopping() const noexcept { return stopping; }
-    [[nodiscard]] bool isErased() const noexcept { return erased; }
-    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
 
     /** Every main loop length is a whole number of these. */
     static constexpr std::uint32_t lengthGrain = 12;
@@ -39,7 +36,6 @@ private:
     MainLoop (MemorySystem::Allocator& memory, int input, int output, int channels) noexcept;
 
     bool stopping = false;
-    bool erased = false;
 };
 
 } // namespace Work

@@ -24,11 +24,6 @@ public:
     void playOwn (float* const* outputs, Direction direction, std::uint32_t n, ActivityMatrix* activity,
                   std::uint32_t outputOffset = 0) noexcept;
 
-    [[nodiscard]] bool isMuted() const noexcept override { return erased || undone; }
-    [[nodiscard]] bool isErased() const noexcept { return erased; }
-    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
-    [[nodiscard]] bool isUndone() const noexcept { return undone; }
-    void setUndone (bool shouldBeUndone) noexcept { undone = shouldBeUndone; }
     [[nodiscard]] bool isStopping() const noexcept { return stopping; }
     [[nodiscard]] std::uint32_t getPosition() const noexcept { return position; }
     [[nodiscard]] bool wasRecordedReversed() const noexcept { return recordedReversed; }
@@ -43,8 +38,6 @@ private:
 
     std::uint32_t position = 0;
     bool stopping = false;
-    bool erased = false;
-    bool undone = false;
     bool recordedReversed = false;
 };
 

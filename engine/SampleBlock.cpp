@@ -16,6 +16,12 @@ namespace
         add
     };
 
+    inline void addSamples (const float* __restrict src, float* __restrict dst, std::uint32_t n) noexcept
+    {
+        for (std::uint32_t j = 0; j < n; ++j)
+            dst[j] += src[j];
+    }
+
     /** Moves n samples at unity gain; steps are +1 or -1 samples. */
     template <Mix mix>
     void moveSamples (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep,
@@ -83,23 +89,6 @@ namespace
         }
 
         ramp->store (gain, step);
-    }
-
-    /** Playback moves steadily through each chain, while the next block of audio reads a few
-        hundred bytes from each of many loops; asking for the samples the next read will need
-        lets their cache lines arrive while the other loops play. */
-    void prefetchAhead (const SampleBlock* b, std::uint32_t from, std::uint32_t count) noexcept
-    {
-#if defined(__GNUC__) || defined(__clang__)
-        constexpr std::uint32_t floatsPerLine = 64 / sizeof (float);
-        const auto end = std::min (b->count, from + count);
-        for (int c = 0; c < 2; ++c)
-            if (b->buffer[c] != nullptr)
-                for (auto i = from; i < end; i += floatsPerLine)
-                    __builtin_prefetch (b->buffer[c] + i);
-#else
-        (void) b, (void) from, (void) count;
-#endif
     }
 
     std::uint32_t channelsOf (const SampleBlock* block, const BlockCursor& cursor) noexcept
@@ -371,6 +360,16 @@ SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, G
     if (hint == nullptr || cursor.count == 0 || (ramp != nullptr && ramp->isSilent()))
         return hint;
 
+    // Steady playback: forwards at unity gain, inside the block the last read ended in.
+    if (direction == Direction::forwards && ramp == nullptr && hint->hasAudio() && cursor.position >= hint->start
+        && cursor.position + std::uint64_t (cursor.count) <= std::uint64_t (hint->start) + hint->count)
+    {
+        const auto offset = cursor.position - hint->start;
+        for (std::uint32_t c = 0; c < channelsOf (hint, cursor); ++c)
+            addSamples (hint->buffer[c] + offset, cursor.channel[c], cursor.count);
+        return hint;
+    }
+
     const auto length = loopLengthOf (hint);
 
     if (length == 0)
@@ -394,7 +393,6 @@ SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, G
             {
                 const float* src[2] = { b->buffer[0] + offset, b->buffer[1] != nullptr ? b->buffer[1] + offset : nullptr };
                 transfer<Mix::add> (src, 1, cursor.channel, 1, channelsOf (b, cursor), m, ramp);
-                prefetchAhead (b, offset + m, m);
             }
             else
             {

@@ -23,11 +23,6 @@ public:
     void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
                ActivityMatrix* activity) noexcept override;
 
-    [[nodiscard]] bool isMuted() const noexcept override { return erased || undone; }
-    [[nodiscard]] bool isErased() const noexcept { return erased; }
-    void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
-    [[nodiscard]] bool isUndone() const noexcept { return undone; }
-    void setUndone (bool shouldBeUndone) noexcept { undone = shouldBeUndone; }
 
     /** The next loop of the owning set's list. */
     SecondaryLoop* next = nullptr;
@@ -38,8 +33,6 @@ private:
 
     void writeRecorded (const BlockCursor& input, Direction direction, GainRamp* ramp) noexcept override;
 
-    bool erased = false;
-    bool undone = false;
 };
 
 } // namespace Work
