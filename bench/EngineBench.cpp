@@ -135,10 +135,5 @@ std::string floorFor (const std::string& name)
 
 int main (int argc, char** argv)
 {
-    benchmark::Initialize (&argc, argv);
-    RatioReporter reporter (floorFor);
-    benchmark::RunSpecifiedBenchmarks (&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return runWithRatios (argc, argv, floorFor);
 }

@@ -51,3 +51,14 @@ private:
     std::map<std::string, double> times;
     std::vector<std::string> order;
 };
+
+/** Runs every registered benchmark, then prints the ratios; the body of a benchmark's main. */
+inline int runWithRatios (int argc, char** argv, RatioReporter::BaselineNamer baselineFor)
+{
+    benchmark::Initialize (&argc, argv);
+    RatioReporter reporter (baselineFor);
+    benchmark::RunSpecifiedBenchmarks (&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

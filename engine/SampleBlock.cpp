@@ -268,6 +268,53 @@ namespace
         memory.release (block);
         return nullptr;
     }
+    /** Splits an operation of cursor.count samples from cursor.position into the stretches that
+        lie in one block each, in the order the operation meets them, and calls
+        piece (block, lo, m, cursor) for each: the stretch covers block positions [lo, lo + m)
+        (read or written from lo up forwards, from lo + m - 1 down backwards) and the cursor's
+        pointers are at the stretch's first sample. piece returns the block the stretch now lies
+        in; the last one is returned as the new hint. */
+    template <typename Piece>
+    SampleBlock* walk (SampleBlock* hint, BlockCursor cursor, Direction direction, Piece&& piece) noexcept
+    {
+        const auto length = loopLengthOf (hint);
+
+        if (length == 0)
+            return hint;
+
+        if (cursor.position >= length)
+            cursor.position %= length;
+
+        for (;;)
+        {
+            std::uint32_t m = 0;
+
+            if (direction == Direction::forwards)
+            {
+                auto* b = locate (hint, cursor.position);
+                const auto offset = cursor.position - b->start;
+                m = std::min (b->count - offset, cursor.count);
+                hint = piece (b, offset, m, cursor);
+
+                if (m == cursor.count)
+                    return hint;
+
+                advanceCursor (cursor, cursor.count - m, length);
+            }
+            else
+            {
+                const auto boundary = cursor.position == 0 ? length : cursor.position;
+                auto* b = locate (hint, boundary - 1);
+                m = std::min (boundary - b->start, cursor.count);
+                hint = piece (b, boundary - m - b->start, m, cursor);
+
+                if (m == cursor.count)
+                    return hint;
+
+                retreatCursor (cursor, cursor.count - m, length);
+            }
+        }
+    }
 } // namespace
 
 SampleBlock* createBlock (MemorySystem::Allocator& memory, const BlockCursor* input, std::uint32_t channels,
@@ -370,64 +417,20 @@ SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, G
         return hint;
     }
 
-    const auto length = loopLengthOf (hint);
+    const bool forwards = direction == Direction::forwards;
 
-    if (length == 0)
-        return hint;
-
-    if (cursor.position >= length)
-        cursor.position %= length;
-
-    for (;;)
-    {
-        std::uint32_t m = 0;
-
-        if (direction == Direction::forwards)
+    return walk (hint, cursor, direction, [&] (SampleBlock* b, std::uint32_t lo, std::uint32_t m, const BlockCursor& piece) {
+        if (! b->hasAudio())
         {
-            auto* b = locate (hint, cursor.position);
-            hint = b;
-            const auto offset = cursor.position - b->start;
-            m = std::min (b->count - offset, cursor.count);
-
-            if (b->hasAudio())
-            {
-                const float* src[2] = { b->buffer[0] + offset, b->buffer[1] != nullptr ? b->buffer[1] + offset : nullptr };
-                transfer<Mix::add> (src, 1, cursor.channel, 1, channelsOf (b, cursor), m, ramp);
-            }
-            else
-            {
-                skipRamp (ramp, m);
-            }
-
-            if (m == cursor.count)
-                return hint;
-
-            advanceCursor (cursor, cursor.count - m, length);
+            skipRamp (ramp, m);
+            return b;
         }
-        else
-        {
-            const auto boundary = cursor.position == 0 ? length : cursor.position;
-            auto* b = locate (hint, boundary - 1);
-            hint = b;
-            m = std::min (boundary - b->start, cursor.count);
 
-            if (b->hasAudio())
-            {
-                const auto last = boundary - 1 - b->start;
-                const float* src[2] = { b->buffer[0] + last, b->buffer[1] != nullptr ? b->buffer[1] + last : nullptr };
-                transfer<Mix::add> (src, -1, cursor.channel, 1, channelsOf (b, cursor), m, ramp);
-            }
-            else
-            {
-                skipRamp (ramp, m);
-            }
-
-            if (m == cursor.count)
-                return hint;
-
-            retreatCursor (cursor, cursor.count - m, length);
-        }
-    }
+        const auto first = forwards ? lo : lo + m - 1;
+        const float* src[2] = { b->buffer[0] + first, b->buffer[1] != nullptr ? b->buffer[1] + first : nullptr };
+        transfer<Mix::add> (src, forwards ? 1 : -1, piece.channel, 1, channelsOf (b, piece), m, ramp);
+        return b;
+    });
 }
 
 SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockCursor cursor, Direction direction,
@@ -436,43 +439,9 @@ SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockC
     if (hint == nullptr || cursor.count == 0 || (ramp != nullptr && ramp->isSilent()))
         return hint;
 
-    const auto length = loopLengthOf (hint);
-
-    if (length == 0)
-        return hint;
-
-    if (cursor.position >= length)
-        cursor.position %= length;
-
-    for (;;)
-    {
-        std::uint32_t m = 0;
-
-        if (direction == Direction::forwards)
-        {
-            auto* b = locate (hint, cursor.position);
-            const auto offset = cursor.position - b->start;
-            m = std::min (b->count - offset, cursor.count);
-            hint = writeInto (memory, b, offset, m, cursor, direction, ramp);
-
-            if (m == cursor.count)
-                return hint;
-
-            advanceCursor (cursor, cursor.count - m, length);
-        }
-        else
-        {
-            const auto boundary = cursor.position == 0 ? length : cursor.position;
-            auto* b = locate (hint, boundary - 1);
-            m = std::min (boundary - b->start, cursor.count);
-            hint = writeInto (memory, b, boundary - m - b->start, m, cursor, direction, ramp);
-
-            if (m == cursor.count)
-                return hint;
-
-            retreatCursor (cursor, cursor.count - m, length);
-        }
-    }
+    return walk (hint, cursor, direction, [&] (SampleBlock* b, std::uint32_t lo, std::uint32_t m, const BlockCursor& piece) {
+        return writeInto (memory, b, lo, m, piece, direction, ramp);
+    });
 }
 
 SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor,
