@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <thread>
 
 /** The callback gate: lets the message thread hold a real-time callback off without a lock.
+    Header-only, so the engine can hold its own callback off without depending on the device layer.
 
     How it works: the guarded callback marks itself inside (inCallback = 1) and only then
     reads disableCount; a disabler raises disableCount and only then waits, yielding,
@@ -68,8 +70,16 @@ private:
 class ScopedDisable
 {
 public:
-    explicit ScopedDisable (Manager& managerToUse) noexcept;
-    ~ScopedDisable();
+    explicit ScopedDisable (Manager& managerToUse) noexcept
+        : manager (managerToUse)
+    {
+        manager.disableCount.fetch_add (1);
+
+        while (manager.inCallback.load() != 0)
+            std::this_thread::yield();
+    }
+
+    ~ScopedDisable() { manager.disableCount.fetch_sub (1); }
 
     ScopedDisable (const ScopedDisable&) = delete;
     ScopedDisable& operator= (const ScopedDisable&) = delete;

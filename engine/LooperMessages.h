@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <type_traits>
+
+namespace Work
+{
+
+/** A request to the looper: from a button, a MIDI command or a key. */
+struct LooperCommand
+{
+    std::int32_t type = 0;
+    std::int32_t first = 0, second = 0, third = 0;
+    std::int64_t time = 0; // milliseconds, when the press happened
+};
+
+/** A notification from the looper (or the clock side) to the GUI. */
+struct LooperMessage
+{
+    std::int32_t code = 0;
+    std::int32_t first = 0, second = 0;
+};
+
+/** A message for the performer; an empty text clears the notice line. */
+struct TextNotice
+{
+    static constexpr std::size_t size = 1024;
+    char text[size];
+};
+
+/** What the GUI shows of the looper, one record per block. */
+struct LooperStatus
+{
+    enum Word
+    {
+        activityFirst = 0, // words 0-31: inputs sounding on each output bus
+        cycle = 32,        // ring angle, cycle number, multiplier, add amount
+        recordingInputs = 33,
+        recordingOutputs = 34,
+        muted = 35,
+        soloed = 36,
+        toMain = 37,
+        flags = 38,
+        memory = 39, // megabytes used << 16 | megabytes free
+        loopKind = 40,
+        numWords = 41
+    };
+
+    enum Flag : std::uint32_t
+    {
+        playing = 1,
+        reversed = 2,
+        canUndo = 4,
+        canRedo = 8
+    };
+
+    std::array<std::uint32_t, numWords> words {};
+};
+
+static_assert (sizeof (LooperCommand) == 24 && std::is_trivially_copyable_v<LooperCommand>);
+static_assert (sizeof (LooperMessage) == 12 && std::is_trivially_copyable_v<LooperMessage>);
+static_assert (std::is_trivially_copyable_v<TextNotice> && std::is_trivially_copyable_v<LooperStatus>);
+
+/** Command codes. */
+namespace CommandCode
+{
+    constexpr std::int32_t punch = 1000, undo = 1001, redo = 1002, startStop = 1003, resync = 1004,
+                           multiplyDuration = 1007, addDuration = 1008, direction = 1009, cursorStep = 1010,
+                           stripClick = 1011, mute = 1012, solo = 1013, mixBus = 1014, resetLoops = 1015,
+                           playList = 1019, freeLoops = 1020, loopDivision = 1021, toMain = 1025,
+                           clockOutput = 1028, eraseChannel = 1029;
+}
+
+/** Notice codes on the looper's notice queue, and the clock side's message codes. */
+namespace NoticeCode
+{
+    constexpr std::int32_t started = 2000, stopped = 2001, resetAllLoops = 2002, confirmationCancelled = 2006,
+                           confirmationRequested = 2007, playList = 2008, busMuted = 2009, busUnmuted = 2010,
+                           playListRequested = 2011, busRouted = 2012, toMainChanged = 2013,
+                           clockOutputChanged = 2014, resetMix = 2015;
+    constexpr std::int32_t clockTempo = 2200, clockStarted = 2201, clockStopped = 2202, clockBeatsPerBar = 2203;
+    constexpr std::int32_t tempoReport = 2300, tempoValue = 2301;
+} // namespace NoticeCode
+
+} // namespace Work

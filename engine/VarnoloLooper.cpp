@@ -1,0 +1,367 @@
+#include "VarnoloLooper.h"
+
+#include "ChannelMasks.h"
+#include "SampleRoutines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+namespace Work
+{
+
+VarnoloLooper::VarnoloLooper (MemorySystem::DataMemory& memoryToUse, int inputs, int outputs, bool stereo)
+    : memory (memoryToUse)
+    , inputChannels (inputs)
+    , outputChannels (outputs)
+    , perBus (stereo ? 2 : 1)
+{
+    const char letters[] = { 'A', 'B', 'C', 'D' };
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        parts[i] = std::make_unique<Part> (memory, letters[i], inputChannels, outputChannels);
+
+    current = parts[0].get();
+    instance = this;
+}
+
+VarnoloLooper::~VarnoloLooper()
+{
+    if (instance == this)
+        instance = nullptr;
+}
+
+void VarnoloLooper::setDevice (int rate, int input, int output) noexcept
+{
+    sampleRate = rate;
+    inputLatency = input;
+    outputLatency = output;
+
+    for (auto& part : parts)
+        part->setLatencies (std::uint32_t (std::max (0, input)), std::uint32_t (std::max (0, output)));
+}
+
+void VarnoloLooper::postNotice (std::int32_t code, std::int32_t first, std::int32_t second) noexcept
+{
+    notices.push ({ code, first, second });
+}
+
+void VarnoloLooper::postText (const char* text) noexcept
+{
+    if (text == nullptr || std::strlen (text) >= TextNotice::size - 1)
+        return;
+
+    TextNotice notice;
+    SampleRoutines::copyText (notice.text, sizeof (notice.text), text);
+    messageTexts.push (notice);
+}
+
+bool VarnoloLooper::loopsExist() const noexcept
+{
+    return current->hasMainLoop() || current->getFreeLoops() != nullptr;
+}
+
+std::uint32_t VarnoloLooper::busBits (int bus) const noexcept
+{
+    return (perBus == 2 ? 3u : 1u) << (bus * perBus);
+}
+
+int VarnoloLooper::outputUnderCursor (int k) const noexcept
+{
+    if (cursors == nullptr || k < 0 || k >= cursors->getCursorCount())
+        return -1;
+
+    const auto channel = cursors->cursor (k);
+    const auto output = channel * perBus;
+
+    return channel >= 0 && output + perBus <= outputChannels ? output : -1;
+}
+
+std::uint32_t VarnoloLooper::timeOffset (const LooperCommand& command) const noexcept
+{
+    const double rate = blockSampleRate > 0.0f ? double (blockSampleRate) : double (sampleRate);
+    const auto wholeRate = std::int64_t (rate);
+    auto offset = std::int64_t (std::trunc (double (command.time - blockTime) * 0.001 * rate)) + inputLatency
+                  - std::int64_t (latencyOffsetMs.load (std::memory_order_relaxed)) * wholeRate / 1000;
+
+    // A press lies at most a little ahead of the block it arrives in; a stamp from a broken
+    // clock must not hold every later command back for minutes.
+    const auto longest = std::max<std::int64_t> (wholeRate, 1) * maxOffsetSeconds;
+    return std::uint32_t (std::clamp<std::int64_t> (offset, 0, longest));
+}
+
+int VarnoloLooper::process (const float* const* inputs, float* const* outputs, int numSamples,
+                            const BlockInfo* info) noexcept
+{
+    if (numSamples < 0)
+        return 0;
+
+    blockTime = info != nullptr ? info->timeMs : blockTime;
+    blockSampleRate = info != nullptr ? info->sampleRate : float (sampleRate);
+    blockSize = numSamples;
+    restarted = false;
+
+    if (current->hasMainLoop() && current->mainLoopLength() > 0)
+        clockStart = current->getPosition() % current->mainLoopLength();
+
+    if (runDeferredActions())
+        runCommands();
+
+    const auto n = std::uint32_t (numSamples);
+    current->process (inputs, outputs, playing ? n : 0, reverse ? Direction::backwards : Direction::forwards);
+
+    if (clock != nullptr && clock->tempo != nullptr && current->hasMainLoop() && current->mainLoopLength() > 0)
+        clock->tempo->perBlock (n, reverse, playing, clockStart, current->getPosition() % current->mainLoopLength(),
+                                current->mainLoopLength(), blockTime, restarted);
+
+    buildStatus();
+
+    if (fadeOutAll)
+    {
+        SampleRoutines::fadeOutChannels (outputs, outputChannels, numSamples);
+        fadeOutAll = false;
+    }
+
+    if (fadeInAll)
+    {
+        SampleRoutines::fadeInChannels (outputs, outputChannels, numSamples);
+        fadeInAll = false;
+    }
+
+    applyMuteAndSolo (outputs, numSamples);
+    return 0;
+}
+
+bool VarnoloLooper::runDeferredActions() noexcept
+{
+    using Kind = DeferredActionRing::Kind;
+
+    while (auto* action = deferred.front())
+    {
+        switch (action->kind)
+        {
+            case Kind::wait:
+                if (action->argument > 0)
+                {
+                    --action->argument;
+                    return false;
+                }
+                deferred.consumeFront();
+                break;
+
+            case Kind::stop:
+                deferred.consumeFront();
+                postNotice (NoticeCode::stopped);
+                playing = false;
+                if (clock != nullptr && clock->manager != nullptr)
+                    clock->manager->stop (blockTime);
+                current->setPosition (0);
+                break;
+
+            case Kind::fadeOut:
+                deferred.consumeFront();
+                fadeOutAll = true;
+                return false;
+
+            case Kind::undo:
+                deferred.consumeFront();
+                followUndoneLoop (current->undo());
+                break;
+
+            case Kind::restart:
+                deferred.consumeFront();
+                current->setPosition (0);
+                fadeInAll = true;
+                restarted = true;
+                if (clock != nullptr && clock->manager != nullptr)
+                    clock->manager->restart (blockTime);
+                return false;
+
+            case Kind::empty:
+                return true;
+        }
+    }
+
+    return true;
+}
+
+void VarnoloLooper::runCommands() noexcept
+{
+    // The message thread's queue first: keys and menus are rarer than buttons and MIDI, and a
+    // stop from either holds every later command back until the next block.
+    for (auto* queue : { &messageCommands, &commands })
+        while (auto* command = queue->pop())
+            if (execute (*command) == Flow::stop)
+                return;
+}
+
+void VarnoloLooper::buildStatus() noexcept
+{
+    auto& w = statusRecord.words;
+    const auto activity = ChannelMasks::matrixToBuses (current->getActivity(), perBus);
+    std::copy (activity.begin(), activity.end(), w.begin());
+
+    const auto mainLength = current->mainLoopLength();
+    w[LooperStatus::cycle] = 0;
+
+    if (current->hasMainLoop() && mainLength > 0)
+    {
+        const auto position = current->getPosition();
+        const auto angle = std::uint32_t (255.0f * float (position % mainLength) / float (mainLength));
+        w[LooperStatus::cycle] = (angle & 0xff) | (((position / mainLength + 1) & 0xff) << 8)
+                                 | ((current->getMultiplier() & 0xff) << 16) | ((current->getAddAmount() & 0xff) << 24);
+    }
+
+    const auto& slots = current->getRecordingSlots();
+    w[LooperStatus::recordingInputs] = ChannelMasks::channelsToBuses (slots.inputMask(), perBus);
+    w[LooperStatus::recordingOutputs] = ChannelMasks::channelsToBuses (slots.outputMask(), perBus);
+    w[LooperStatus::muted] = ChannelMasks::channelsToBuses (muteMask, perBus);
+    w[LooperStatus::soloed] = ChannelMasks::channelsToBuses (soloMask, perBus);
+    w[LooperStatus::toMain] = toMainMask;
+    w[LooperStatus::flags] = (playing ? LooperStatus::playing : 0u) | (reverse ? LooperStatus::reversed : 0u)
+                             | (current->getHistory().canUndo() || current->isOverdubbing() ? LooperStatus::canUndo : 0u)
+                             | (current->getHistory().canRedo() ? LooperStatus::canRedo : 0u);
+    w[LooperStatus::memory] = (std::uint32_t (memory.getUsedBytes() >> 20) << 16)
+                              | std::uint32_t (std::min<std::uint64_t> (memory.getFreeBytes() >> 20, 0xffff));
+    w[LooperStatus::loopKind] = std::uint32_t (loopKind);
+    status.push (statusRecord);
+}
+
+void VarnoloLooper::applyMuteAndSolo (float* const* outputs, int n) noexcept
+{
+    const auto all = outputChannels >= 32 ? 0xffffffffu : (1u << outputChannels) - 1;
+    const auto effective = soloMask != 0 ? (~soloMask & all) : muteMask;
+
+    for (int c = 0; c < outputChannels; ++c)
+    {
+        const auto bit = 1u << c;
+        const bool muted = (effective & bit) != 0;
+
+        if (muted != ((appliedMuteMask & bit) != 0))
+        {
+            if (muted)
+                SampleRoutines::fadeOut (outputs[c], n);
+            else
+                SampleRoutines::fadeIn (outputs[c], n);
+        }
+        else if (muted)
+        {
+            SampleRoutines::zero (outputs[c], std::size_t (n) * sizeof (float));
+        }
+    }
+
+    for (int bus = 0; bus * perBus < outputChannels; ++bus)
+    {
+        const auto bit = 1u << (bus * perBus);
+        if ((effective & bit) != (appliedMuteMask & bit))
+            postNotice ((effective & bit) != 0 ? NoticeCode::busMuted : NoticeCode::busUnmuted, bus);
+    }
+
+    appliedMuteMask = effective;
+}
+
+void VarnoloLooper::pollQueues (LooperGuiClient& gui)
+{
+    while (auto* notice = notices.pop())
+    {
+        switch (notice->code)
+        {
+            case NoticeCode::started: gui.transportShown (true); break;
+            case NoticeCode::stopped: gui.transportShown (false); break;
+            case NoticeCode::resetAllLoops:
+                resetAllLoops (&gui);
+                gui.confirmationShown (false);
+                break;
+            case NoticeCode::confirmationCancelled: gui.confirmationShown (false); break;
+            case NoticeCode::confirmationRequested: gui.confirmationShown (true); break;
+            case NoticeCode::busMuted: gui.stripDimmed (notice->first, true); break;
+            case NoticeCode::busUnmuted: gui.stripDimmed (notice->first, false); break;
+            case NoticeCode::busRouted: gui.busSelectionShown (notice->first, notice->second); break;
+            case NoticeCode::toMainChanged: gui.toMainShown (notice->first + 1, notice->second != 0); break;
+            case NoticeCode::clockOutputChanged: gui.clockOutputShown (notice->first != 0); break;
+            case NoticeCode::resetMix: resetMix (&gui); break;
+            default: break;
+        }
+    }
+
+    for (auto* queue : { &clockMessages, &tempoMessages })
+        while (auto* message = queue->pop())
+            gui.clockMessage (*message);
+
+    const LooperStatus* newest = nullptr;
+    while (auto* record = status.pop())
+        newest = record;
+    if (newest != nullptr)
+        gui.statusShown (*newest);
+
+    auto* text = messageTexts.pop();
+    if (text == nullptr)
+        text = texts.pop();
+
+    if (text != nullptr)
+        gui.textShown (text->text);
+    else if (clockNoticePending.exchange (false, std::memory_order_relaxed))
+        gui.textShown ("The MIDI clock needs a tempo: tap it first.");
+    else if (disablerMessages.pop() != nullptr)
+        gui.midiInputIgnoredShown();
+}
+
+void VarnoloLooper::resetAllLoops (LooperGuiClient* gui)
+{
+    {
+        std::optional<CallbackDisabler::ScopedDisable> hold;
+        if (gate != nullptr)
+            hold.emplace (*gate);
+
+        for (auto& part : parts)
+            part->clear();
+
+        current = parts[0].get();
+        deferred.clear();
+        reverse = false;
+        loopKind = LoopKind::wholeCycle;
+
+        if (clock != nullptr && clock->manager != nullptr)
+            clock->manager->reset();
+
+        if (cursors != nullptr)
+            cursors->resetCursors();
+    }
+
+    if (gui != nullptr)
+        gui->loopsReset();
+}
+
+void VarnoloLooper::resetMix (LooperGuiClient* gui)
+{
+    {
+        std::optional<CallbackDisabler::ScopedDisable> hold;
+        if (gate != nullptr)
+            hold.emplace (*gate);
+
+        muteMask = soloMask = 0;
+
+        if (mixer != nullptr)
+            for (int channel = 0; channel < mixer->getNumLoopChannels(); ++channel)
+                mixer->setActiveOutputs (channel, 1);
+    }
+
+    if (gui != nullptr)
+        gui->mixReset();
+}
+
+void VarnoloLooper::tempoChanged (int tempoMilliBpm, int beatsPerBar, int bars)
+{
+    current->clockBeatsPerBar = beatsPerBar;
+    current->clockBars = bars;
+    current->clockEnabled = beatsPerBar != 0 && bars != 0;
+    clockMessages.push ({ NoticeCode::clockTempo, tempoMilliBpm, 0 });
+}
+
+void VarnoloLooper::showNotice()
+{
+    // The clock may call from its own thread: a flag keeps the text queues single-producer.
+    clockNoticePending.store (true, std::memory_order_relaxed);
+}
+
+} // namespace Work

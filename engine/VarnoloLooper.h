@@ -1,0 +1,214 @@
+#pragma once
+
+#include "CursorWord.h"
+#include "DataMemory.h"
+#include "DeferredActionRing.h"
+#include "LockFreeFifo.h"
+#include "LooperHost.h"
+#include "LooperMessages.h"
+#include "MidiClock.h"
+#include "Part.h"
+#include "Processor.h"
+#include "audio/CallbackDisabler.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+namespace Work
+{
+
+/** The looper's copies of the options it consults; the settings layer keeps them current.
+    Single words read on the audio thread, so relaxed loads are enough. */
+struct LooperOptions
+{
+    std::atomic<bool> advanceCursorAfterRecording { true };
+    std::atomic<bool> cursorFollowsUndoRedo { true };
+    std::atomic<bool> handOverRecordingOnMove { false };
+    std::atomic<int> loopDivisionMode { 0 };
+};
+
+/** The real-time heart of the program: runs the current loop set once per block and talks to
+    everything else through queues.
+
+    How a block goes: deferred actions first (waits, the second half of a stop or resync, an
+    undo after a recording was cut short), then the queued commands, each placed at the sample
+    of its press, then the loop set, the status record for the GUI, the global fades and the
+    mute and solo stage on the outputs.
+
+    Threads: process() [audio]. Commands arrive from two threads, each on its own single-producer
+    queue: post() from the audio thread's pre-block stage (buttons, MIDI), postFromMessageThread()
+    from the message thread (keys, menus); process() drains the message-thread queue first. The
+    GUI drains notices, status and texts with pollQueues() [message]. Resets run on the message
+    thread while the audio callback is held off.
+
+    Everything the audio thread touches is built in the constructor; process() never allocates.
+*/
+class VarnoloLooper final : public Processor
+    , public MidiClockManager::MainClient
+    , public TapTempoProcessorClient
+{
+public:
+    /** [message] A looper over the given engine inputs and loop-channel outputs. Its loops live
+        in memory; parts of four loop sets are made, the first is current. */
+    VarnoloLooper (MemorySystem::DataMemory& memory, int inputChannels, int outputChannels, bool stereo);
+    ~VarnoloLooper() override;
+
+    static VarnoloLooper* getInstance() noexcept { return instance; }
+
+    static constexpr int commandCapacity = 4096;
+
+    /** The furthest a press may act after the start of the block that carries it. */
+    static constexpr int maxOffsetSeconds = 10;
+
+    // [audio]
+    int process (const float* const* inputs, float* const* outputs, int numSamples,
+                 const BlockInfo* info) noexcept override;
+    bool post (const LooperCommand& command) noexcept { return commands.push (command); }
+
+    // [message]
+    bool postFromMessageThread (const LooperCommand& command) noexcept { return messageCommands.push (command); }
+
+    /** [message] A text for the performer; 1023 characters or more are dropped. Only while the
+        audio callback cannot run at the same time (device changes), or from the GUI. */
+    void postText (const char* text) noexcept;
+
+    /** [message] Drains the queues into the views. */
+    void pollQueues (LooperGuiClient& gui);
+
+    /** [message] Device settings; every loop set gets the latencies. */
+    void setDevice (int sampleRate, int inputLatency, int outputLatency) noexcept;
+
+    void setLatencyOffsetMs (int ms) noexcept { latencyOffsetMs.store (ms, std::memory_order_relaxed); }
+    LooperOptions& getOptions() noexcept { return options; }
+
+    /** [message, before audio] The collaborators; each may be null. */
+    void setCursorWord (CursorWord* word) noexcept { cursors = word; }
+    void setMixer (LooperMixer* mixerToUse) noexcept { mixer = mixerToUse; }
+    void setClock (MidiClockPair* pair) noexcept { clock = pair; }
+    void setCallbackGate (CallbackDisabler::Manager* gateToUse) noexcept { gate = gateToUse; }
+
+    /** [midi] MIDI arrived while the callbacks were held off. */
+    void midiInputWhileDisabled() noexcept { disablerMessages.push (0); }
+
+    /** [message] Clears every loop set, under the callback gate. */
+    void resetAllLoops (LooperGuiClient* gui);
+
+    /** [message] Mute, solo and bus routing back to their defaults, under the callback gate. */
+    void resetMix (LooperGuiClient* gui);
+
+    // MidiClockManager::MainClient [clock side]
+    void tempoChanged (int tempoMilliBpm, int beatsPerBar, int bars) override;
+    void clockStarted() override { clockMessages.push ({ NoticeCode::clockStarted, 0, 0 }); }
+    void clockStopped() override { clockMessages.push ({ NoticeCode::clockStopped, 0, 0 }); }
+    void report (int a, int b) override { tempoMessages.push ({ NoticeCode::tempoReport, a, b }); }
+    bool query() override { return false; }
+    void showNotice() override;
+
+    // TapTempoProcessorClient [clock side]
+    void beatsPerBarChanged (int value) override { clockMessages.push ({ NoticeCode::clockBeatsPerBar, value, 0 }); }
+    void tempoChanged (int value) override { tempoMessages.push ({ NoticeCode::tempoValue, value, 0 }); }
+
+    // State, for views and tests.
+    [[nodiscard]] Part& getCurrentPart() noexcept { return *current; }
+    [[nodiscard]] bool isPlaying() const noexcept { return playing; }
+    [[nodiscard]] bool isReversed() const noexcept { return reverse; }
+    [[nodiscard]] LoopKind getLoopKind() const noexcept { return loopKind; }
+    [[nodiscard]] std::uint32_t getMuteMask() const noexcept { return muteMask; }
+    [[nodiscard]] std::uint32_t getSoloMask() const noexcept { return soloMask; }
+    [[nodiscard]] std::uint32_t getToMainMask() const noexcept { return toMainMask; }
+    [[nodiscard]] std::int32_t getPendingConfirmation() const noexcept { return pendingConfirmation; }
+    [[nodiscard]] int getOutputBuses() const noexcept { return outputChannels / perBus; }
+
+private:
+    enum class Flow
+    {
+        proceed,
+        stop
+    };
+
+    // Block stages
+    bool runDeferredActions() noexcept;
+    void runCommands() noexcept;
+    void buildStatus() noexcept;
+    void applyMuteAndSolo (float* const* outputs, int n) noexcept;
+
+    // Command execution (LooperCommands.cpp)
+    Flow execute (const LooperCommand& command) noexcept;
+    Flow punch (const LooperCommand& command) noexcept;
+    Flow undo (const LooperCommand& command) noexcept;
+    Flow redo() noexcept;
+    Flow startStop (const LooperCommand& command) noexcept;
+    Flow resync (const LooperCommand& command) noexcept;
+    Flow changeDuration (bool multiply) noexcept;
+    Flow changeDirection (const LooperCommand& command) noexcept;
+    Flow moveCursor (const LooperCommand& command, int cursor, bool isClick) noexcept;
+    Flow setMask (std::uint32_t& mask, const LooperCommand& command) noexcept;
+    Flow routeToMixBus (const LooperCommand& command) noexcept;
+    Flow askToReset (const LooperCommand& command) noexcept;
+    Flow toggleFreeLoops() noexcept;
+    Flow stepLoopDivision() noexcept;
+    Flow toggleToMain (const LooperCommand& command) noexcept;
+    Flow switchClockOutputOff() noexcept;
+    Flow eraseChannel (const LooperCommand& command) noexcept;
+
+    Flow refuse (const char* why) noexcept;
+    Flow waitFor (std::uint32_t offset) noexcept;
+    void startTransport (bool withEmptyText) noexcept;
+    void stopAllRecordings (std::uint32_t offset) noexcept;
+    void followUndoneLoop (HistoryEntry::Type type) noexcept;
+    void stepCursorAfterRecording (int cursor) noexcept;
+
+    [[nodiscard]] std::uint32_t timeOffset (const LooperCommand& command) const noexcept;
+    [[nodiscard]] bool loopsExist() const noexcept;
+    [[nodiscard]] bool isRecording() const noexcept { return ! current->getRecordingSlots().isEmpty(); }
+    [[nodiscard]] bool outputInUse (int output) const noexcept
+    {
+        return output >= 0 && output < 32 && (current->getRecordingSlots().outputMask() & (1u << output)) != 0;
+    }
+    /** The output channel under cursor k, or -1 when there is no such cursor or channel. */
+    [[nodiscard]] int outputUnderCursor (int k) const noexcept;
+    [[nodiscard]] std::uint32_t busBits (int bus) const noexcept;
+    void postNotice (std::int32_t code, std::int32_t first = 0, std::int32_t second = 0) noexcept;
+
+    static inline VarnoloLooper* instance = nullptr;
+
+    MemorySystem::DataMemory& memory;
+    DeferredActionRing deferred;
+    LockFreeFifo<LooperCommand> commands { commandCapacity };
+    LockFreeFifo<LooperCommand> messageCommands { commandCapacity };
+    LockFreeFifo<LooperMessage> notices { 512 };
+    LockFreeFifo<LooperMessage> clockMessages { 512 };
+    LockFreeFifo<LooperMessage> tempoMessages { 512 };
+    LockFreeFifo<LooperStatus> status { 1024 };
+    LockFreeFifo<TextNotice> texts { 1024 };
+    LockFreeFifo<TextNotice> messageTexts { 64 };
+    LockFreeFifo<std::int32_t> disablerMessages { 1024 };
+
+    int blockSize = 0;
+    int sampleRate = 0;
+    float blockSampleRate = 0.0f;
+    int inputLatency = 0, outputLatency = 0;
+    std::int64_t blockTime = 0;
+    int inputChannels, outputChannels;
+    int perBus;
+    std::array<std::unique_ptr<Part>, 4> parts;
+    Part* current = nullptr;
+
+    CursorWord* cursors = nullptr;
+    LooperMixer* mixer = nullptr;
+    MidiClockPair* clock = nullptr;
+    CallbackDisabler::Manager* gate = nullptr;
+    LooperOptions options;
+    std::atomic<int> latencyOffsetMs { 0 };
+    std::atomic<bool> clockNoticePending { false };
+
+    std::int32_t pendingConfirmation = 0;
+    std::uint32_t muteMask = 0, soloMask = 0, toMainMask = 0, appliedMuteMask = 0;
+    LoopKind loopKind = LoopKind::wholeCycle;
+    bool fadeOutAll = false, fadeInAll = false, playing = false, reverse = false, restarted = false;
+    std::uint32_t clockStart = 0;
+    LooperStatus statusRecord {};
+};
+
+} // namespace Work

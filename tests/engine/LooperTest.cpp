@@ -1,0 +1,430 @@
+#include "ChainTestSupport.h"
+#include "engine/VarnoloLooper.h"
+#include "support/AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace Work;
+
+namespace
+{
+constexpr int numInputs = 2, numOutputs = 8;
+
+// The rig runs the device at 1000 samples a second, so a millisecond time stamp is a sample
+// number and every press can be placed on an exact sample.
+constexpr int rate = 1000;
+
+float inputSample (int channel, std::int64_t t)
+{
+    return (channel == 0 ? 1.0f : -1.0f) * float (t % 9973 + 1);
+}
+
+struct FakeMixer : LooperMixer
+{
+    bool setActiveOutputs (int loopChannel, std::uint32_t mask) noexcept override
+    {
+        if (loopChannel < 0 || loopChannel >= numOutputs)
+            return false;
+        routing[loopChannel] = mask;
+        return true;
+    }
+    void setBusReturnEnabled (int index, bool on) noexcept override { returns[index] = on; }
+    int getNumLoopChannels() const noexcept override { return numOutputs; }
+
+    std::map<int, std::uint32_t> routing;
+    std::map<int, bool> returns;
+};
+
+struct RecordingGui : LooperGuiClient
+{
+    void transportShown (bool p) override { events.push_back (p ? "started" : "stopped"); }
+    void confirmationShown (bool v) override { events.push_back (v ? "confirm?" : "confirm hidden"); }
+    void stripDimmed (int c, bool d) override { events.push_back ((d ? "dim " : "undim ") + std::to_string (c)); }
+    void busSelectionShown (int c, int b) override { events.push_back ("route " + std::to_string (c) + ">" + std::to_string (b)); }
+    void toMainShown (int b, bool on) override { events.push_back ("tomain " + std::to_string (b) + (on ? " on" : " off")); }
+    void clockOutputShown (bool on) override { events.push_back (on ? "clock on" : "clock off"); }
+    void clockMessage (const LooperMessage& m) override { events.push_back ("clock " + std::to_string (m.code)); }
+    void statusShown (const LooperStatus& s) override { status = s; }
+    void textShown (const char* t) override { texts.push_back (t); }
+    void midiInputIgnoredShown() override { events.push_back ("midi ignored"); }
+    void loopsReset() override { events.push_back ("loops reset"); }
+    void mixReset() override { events.push_back ("mix reset"); }
+
+    bool saw (const std::string& e) const { return std::find (events.begin(), events.end(), e) != events.end(); }
+
+    std::vector<std::string> events, texts;
+    LooperStatus status {};
+};
+
+/** A looper driven block by block against a controlled clock. Commands are posted in the block
+    their time stamp falls in, as the pre-block stage of the audio callback would. */
+class LooperRig
+{
+public:
+    explicit LooperRig (int blockSizeToUse, int inputLatency = 0, int outputLatency = 0, int latencyOffset = 0)
+        : blockSize (blockSizeToUse)
+    {
+        EXPECT_TRUE (memory.reservePool (64u << 20));
+        looper = std::make_unique<VarnoloLooper> (memory, numInputs, numOutputs, false);
+        looper->setDevice (rate, inputLatency, outputLatency);
+        looper->setLatencyOffsetMs (latencyOffset);
+        looper->setCursorWord (&cursors);
+        looper->setMixer (&mixer);
+        looper->setCallbackGate (&gate);
+        in.assign (numInputs, std::vector<float> (std::size_t (blockSize)));
+        out.assign (numOutputs, std::vector<float> (std::size_t (blockSize)));
+        for (auto& c : in)
+            inPointers.push_back (c.data());
+        for (auto& c : out)
+            outPointers.push_back (c.data());
+        rendered.assign (numOutputs, {});
+    }
+
+    ~LooperRig() { looper.reset(); }
+
+    void at (std::int64_t time, std::int32_t type, std::int32_t first = 0, std::int32_t second = 0, std::int32_t third = 0)
+    {
+        pending.push_back ({ type, first, second, third, time });
+    }
+
+    /** Renders until the clock reaches end. */
+    void runUntil (std::int64_t end)
+    {
+        while (now < end)
+        {
+            const auto n = int (std::min<std::int64_t> (blockSize, end - now));
+            for (auto it = pending.begin(); it != pending.end();)
+            {
+                if (it->time < now + n)
+                {
+                    looper->post (*it);
+                    it = pending.erase (it);
+                }
+                else
+                    ++it;
+            }
+
+            for (int c = 0; c < numInputs; ++c)
+                for (int i = 0; i < n; ++i)
+                    in[std::size_t (c)][std::size_t (i)] = inputSample (c, now + i);
+            for (auto& c : out)
+                std::fill (c.begin(), c.end(), 0.0f);
+
+            const BlockInfo info { nullptr, now, float (rate) };
+            looper->process (inPointers.data(), outPointers.data(), n, &info);
+
+            for (int c = 0; c < numOutputs; ++c)
+                rendered[std::size_t (c)].insert (rendered[std::size_t (c)].end(), out[std::size_t (c)].begin(),
+                                                  out[std::size_t (c)].begin() + n);
+            now += n;
+        }
+    }
+
+    void poll() { looper->pollQueues (gui); }
+
+    std::vector<float> mainLoop()
+    {
+        auto* main = looper->getCurrentPart().getMainLoop();
+        return main != nullptr ? Testing::readChain (const_cast<SampleBlock*> (main->getChain())) : std::vector<float> {};
+    }
+
+    std::vector<float> secondaryLoop (int index)
+    {
+        auto* loop = looper->getCurrentPart().getSecondaryLoops();
+        for (int i = 0; i < index && loop != nullptr; ++i)
+            loop = loop->next;
+        return loop != nullptr ? Testing::readChain (const_cast<SampleBlock*> (loop->getChain())) : std::vector<float> {};
+    }
+
+    int blockSize;
+    std::int64_t now = 0;
+    MemorySystem::SystemAllocator heap;
+    MemorySystem::DataMemory memory { heap };
+    CursorWord cursors { numOutputs, 1 };
+    FakeMixer mixer;
+    CallbackDisabler::Manager gate;
+    RecordingGui gui;
+    std::unique_ptr<VarnoloLooper> looper;
+    std::vector<LooperCommand> pending;
+    std::vector<std::vector<float>> in, out, rendered;
+    std::vector<const float*> inPointers;
+    std::vector<float*> outPointers;
+};
+
+namespace C = CommandCode;
+} // namespace
+
+TEST (Looper, MainLoopStartsAtThePressedInputSampleAtEveryBlockSize)
+{
+    // The press at t samples reached the input t + inputLatency - offset later: with latency 7
+    // and an offset of 3 ms (3 samples here), the loop starts with input sample t + 4.
+    std::vector<float> reference;
+
+    for (int blockSize : { 64, 16, 256, 1024 })
+    {
+        SCOPED_TRACE (blockSize);
+        LooperRig rig (blockSize, 7, 5, 3);
+        rig.at (1003, C::punch, 0, 1, 0);
+        // A stop pressed within a fade length of a block start fades from that block's start:
+        // pressed at 10240, a block start at every size, the fade starts there at every size.
+        rig.at (10240, C::punch, 0, 1, 0);
+        rig.runUntil (14000);
+
+        const auto loop = rig.mainLoop();
+        ASSERT_FALSE (loop.empty());
+        EXPECT_EQ (loop.size() % 12, 0u);
+        for (std::size_t k = 60; k < 9000; k += 101)
+            ASSERT_EQ (loop[k], inputSample (0, 1007 + std::int64_t (k))) << k;
+
+        if (reference.empty())
+            reference = loop;
+        EXPECT_TRUE (loop == reference) << "block size changed the recording";
+        EXPECT_TRUE (rig.looper->isPlaying());
+    }
+}
+
+TEST (Looper, SecondaryLoopsTakeTheirLengthFromTheLoopKind)
+{
+    LooperRig rig (64);
+    rig.looper->getOptions().loopDivisionMode = 4;
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (4800 - 62, C::punch, 0, 1, 0); // 4738 + 50 = 4788, a multiple of 12: no tail
+    rig.runUntil (5000);
+    ASSERT_EQ (rig.looper->getCurrentPart().mainLoopLength(), 4788u);
+
+    rig.at (5000, C::multiplyDuration);
+    rig.runUntil (5100);
+    EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 2u);
+
+    // Division steps through one main length, its half, third, quarter, then the cycle's.
+    const LoopKind expectedKinds[] = { LoopKind::oneMain, LoopKind::halfMain, LoopKind::thirdMain, LoopKind::quarterMain,
+                                       LoopKind::halfCycle, LoopKind::thirdCycle, LoopKind::quarterCycle, LoopKind::wholeCycle };
+    std::int64_t t = 5100;
+    for (auto kind : expectedKinds)
+    {
+        rig.at (t, C::loopDivision);
+        rig.runUntil (t + 64);
+        EXPECT_EQ (rig.looper->getLoopKind(), kind);
+        t += 64;
+    }
+
+    rig.at (t, C::loopDivision);            // one main length
+    rig.at (t + 100, C::punch, 1, 1, 0);    // a secondary loop of 4788
+    rig.at (t + 300, C::punch, 1, 1, 0);
+    rig.at (t + 400, C::addDuration);       // 2 + add amount (the multiplier, 2) = 4
+    rig.runUntil (t + 1000);
+    EXPECT_EQ (rig.looper->getCurrentPart().getSecondaryLoops()->length(), 4788u);
+    EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 4u);
+
+    rig.at (t + 1000, C::freeLoops);
+    rig.runUntil (t + 1100);
+    EXPECT_EQ (rig.looper->getLoopKind(), LoopKind::free);
+}
+
+TEST (Looper, UndoWhileOverdubbingStopsAtThePressAndSilencesTheLoopABlockLater)
+{
+    LooperRig rig (64);
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (3100, C::stripClick, 3);          // cursor onto loop channel 3
+    rig.at (3200, C::punch, 1, 1, 0);         // overdub channel 3 from input 1
+    rig.at (4000, C::undo);
+    rig.runUntil (4000 + 64 * 3);
+    rig.poll();
+
+    auto& part = rig.looper->getCurrentPart();
+    auto* loop = part.getSecondaryLoops();
+    ASSERT_NE (loop, nullptr);
+    EXPECT_FALSE (loop->isRecording()) << "the fade after the press is written";
+    EXPECT_TRUE (loop->isUndone());
+    EXPECT_EQ (rig.cursors.cursor (0), 3) << "the cursor follows the undone loop";
+
+    rig.at (rig.now, C::redo);
+    rig.runUntil (rig.now + 64);
+    EXPECT_FALSE (loop->isUndone());
+    EXPECT_EQ (rig.cursors.cursor (0), 4) << "redo places the cursor after the loop when advancing";
+
+    // The loop holds the overdub up to the press: samples after it stayed silent.
+    const auto content = rig.secondaryLoop (0);
+    const auto L = content.size();
+    // The main loop began at sample 0, so an input sample arriving at t belongs at t mod L.
+    const auto position = [&] (std::int64_t t) { return std::size_t (t % std::int64_t (L)); };
+    EXPECT_EQ (content[position (3500)], inputSample (1, 3500));
+    EXPECT_EQ (content[position (4100)], 0.0f);
+}
+
+TEST (Looper, StopFadesTheBlockThenSilenceAndTheNextStartIsAtPositionZero)
+{
+    LooperRig rig (100);
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.runUntil (5000);
+    rig.at (5000, C::startStop);
+    rig.runUntil (5300);
+    rig.poll();
+
+    const auto& output = rig.rendered[0];
+    EXPECT_FALSE (rig.looper->isPlaying());
+    EXPECT_TRUE (rig.gui.saw ("stopped"));
+    EXPECT_NE (output[5000], 0.0f);
+    EXPECT_LT (std::abs (output[5099]), std::abs (inputSample (0, 0)) * 2.0f + 100.0f) << "faded";
+    for (int t = 5100; t < 5300; ++t)
+        ASSERT_EQ (output[std::size_t (t)], 0.0f) << t;
+    EXPECT_EQ (rig.looper->getCurrentPart().getPosition(), 0u);
+
+    rig.at (5300, C::startStop);
+    rig.runUntil (5400);
+    EXPECT_TRUE (rig.looper->isPlaying());
+    const auto loop = rig.mainLoop();
+    EXPECT_EQ (output.size(), 5400u);
+    EXPECT_EQ (rig.rendered[0][5300], 0.0f) << "fades in from silence";
+    EXPECT_FLOAT_EQ (rig.rendered[0][5350], loop[50] * 0.5f) << "from position 0, fading in over the block";
+}
+
+TEST (Looper, ResyncRestartsTheCycleWithAFade)
+{
+    LooperRig rig (100);
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (4000, C::resync);
+    rig.runUntil (4300);
+    EXPECT_TRUE (rig.looper->isPlaying());
+    const auto loop = rig.mainLoop();
+    EXPECT_EQ (rig.rendered[0][4150], loop[50] * 0.5f) << "position 0 at the block after the fade out";
+}
+
+TEST (Looper, MuteAndSoloFadeAndAreAnnounced)
+{
+    LooperRig rig (100);
+    std::vector<float> before;
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.runUntil (4000);
+
+    rig.at (4000, C::mute, 0, 1);
+    rig.runUntil (4200);
+    rig.poll();
+    EXPECT_TRUE (rig.gui.saw ("dim 0"));
+    EXPECT_EQ (rig.rendered[0][4150], 0.0f);
+    EXPECT_NE (rig.rendered[0][4010], 0.0f) << "fades over the block";
+
+    rig.at (4200, C::mute, 0, 2); // toggle back
+    rig.at (4300, C::solo, 1, 1);
+    rig.at (4300, C::solo, 2, 1);
+    rig.runUntil (4500);
+    rig.poll();
+    EXPECT_TRUE (rig.gui.saw ("undim 0"));
+    EXPECT_EQ (rig.looper->getSoloMask(), 0b110u);
+    EXPECT_EQ (rig.rendered[0][4450], 0.0f) << "a solo elsewhere mutes channel 0";
+
+    rig.at (4500, C::solo, 1, 0);
+    rig.runUntil (4700);
+    EXPECT_EQ (rig.looper->getSoloMask(), 0b100u);
+    EXPECT_EQ (rig.rendered[0][4650], 0.0f) << "bus 2 still soloed";
+    rig.at (4700, C::solo, 2, 0);
+    rig.runUntil (4900);
+    EXPECT_NE (rig.rendered[0][4850], 0.0f) << "no solo left: back to the mute mask";
+}
+
+TEST (Looper, ResetNeedsTwoPressesAndAnyOtherCommandCancelsIt)
+{
+    LooperRig rig (64);
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (3200, C::startStop);
+    rig.at (3400, C::resetLoops);
+    rig.runUntil (3500);
+    rig.poll();
+    EXPECT_EQ (rig.looper->getPendingConfirmation(), C::resetLoops);
+    EXPECT_TRUE (rig.gui.saw ("confirm?"));
+
+    rig.at (3500, C::mute, 0, 1);
+    rig.runUntil (3600);
+    rig.poll();
+    EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
+    EXPECT_EQ (rig.looper->getMuteMask(), 0u) << "the cancelling command is dropped";
+    EXPECT_TRUE (rig.gui.saw ("confirm hidden"));
+
+    rig.at (3600, C::resetLoops);
+    rig.at (3700, C::resetLoops);
+    rig.runUntil (3800);
+    rig.poll();
+    EXPECT_TRUE (rig.gui.saw ("loops reset"));
+    EXPECT_EQ (rig.looper->getCurrentPart().getMainLoop(), nullptr);
+    EXPECT_EQ (rig.memory.getUsedBytes(), 0u);
+}
+
+TEST (Looper, FieldsOutsideTheEngineAreRefusedWithANotice)
+{
+    LooperRig rig (64);
+    rig.at (0, C::punch, 5, 1, 0);    // no input bus 5
+    rig.at (10, C::punch, 0, 3, 0);   // three channels
+    rig.at (20, C::punch, 1, 2, 0);   // a stereo pair from the last input
+    rig.at (30, C::punch, 0, 1, 9);   // no cursor 9
+    rig.at (40, C::mute, 8, 1);       // no bus 8
+    rig.at (50, C::mixBus, 99, 0);    // no loop channel 99
+    rig.at (60, C::mixBus, 0, 40);    // no mix bus 40
+    rig.at (70, C::stripClick, 8);
+    rig.at (80, C::cursorStep, 1, 1);
+    rig.at (90, C::toMain, -1, 1);
+    rig.at (100, C::eraseChannel, 4);
+    rig.runUntil (1000);
+    for (int i = 0; i < 12; ++i)
+        rig.poll();
+
+    EXPECT_GE (rig.gui.texts.size(), 11u);
+    EXPECT_FALSE (rig.looper->isPlaying());
+    EXPECT_EQ (rig.looper->getCurrentPart().getMainLoop(), nullptr);
+    EXPECT_EQ (rig.looper->getMuteMask(), 0u);
+    EXPECT_TRUE (rig.mixer.routing.empty());
+    EXPECT_EQ (rig.cursors.cursor (0), 0);
+}
+
+TEST (Looper, AFullCommandQueueDropsTheNextPostAndRunsOn)
+{
+    LooperRig rig (64);
+    int accepted = 0;
+    for (int i = 0; i < 5000; ++i)
+        accepted += rig.looper->post ({ C::mute, 0, 2, 0, 0 }) ? 1 : 0;
+    EXPECT_EQ (accepted, VarnoloLooper::commandCapacity - 1);
+
+    rig.runUntil (640);
+    EXPECT_EQ (rig.looper->getMuteMask(), (VarnoloLooper::commandCapacity - 1) % 2 == 1 ? 1u : 0u);
+    rig.at (640, C::punch, 0, 1, 0);
+    rig.runUntil (1000);
+    EXPECT_TRUE (rig.looper->isPlaying());
+}
+
+TEST (Looper, ProcessNeverTouchesTheHeap)
+{
+    LooperRig rig (64);
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (3001, C::punch, 1, 1, 0);
+    rig.at (3500, C::undo);
+    rig.at (3600, C::mute, 2, 2);
+    rig.at (3700, C::solo, 3, 1);
+    rig.at (3800, C::direction, 2);
+    rig.at (3900, C::resync);
+    rig.at (4000, C::multiplyDuration);
+    rig.at (4100, C::startStop);
+    rig.at (4300, C::eraseChannel, 0);
+    rig.at (4400, C::punch, 7, 1, 0);
+    rig.runUntil (200); // queues and buffers warm
+
+    Testing::ScopedRealTimeSection section;
+    rig.looper->process (rig.inPointers.data(), rig.outPointers.data(), 0, nullptr);
+    for (auto& command : rig.pending)
+        rig.looper->post (command);
+    rig.pending.clear();
+    for (int b = 0; b < 80; ++b)
+    {
+        const BlockInfo info { nullptr, 200 + b * 64, float (rate) };
+        rig.looper->process (rig.inPointers.data(), rig.outPointers.data(), 64, &info);
+    }
+    EXPECT_EQ (section.heapCalls(), 0);
+}
