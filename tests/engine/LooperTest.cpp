@@ -428,3 +428,97 @@ TEST (Looper, ProcessNeverTouchesTheHeap)
     }
     EXPECT_EQ (section.heapCalls(), 0);
 }
+
+namespace
+{
+struct FakeClock : MidiClockManager, TapTempoProcessor
+{
+    void mainLoopStarted (float sr, std::int64_t time, std::uint32_t) override { calls.push_back ("started " + std::to_string (int (sr)) + " " + std::to_string (time)); }
+    void mainLoopClosed (std::int64_t time) override { calls.push_back ("closed " + std::to_string (time)); }
+    void start (std::int64_t time) override { calls.push_back ("start " + std::to_string (time)); }
+    void stop (std::int64_t) override { calls.push_back ("stop"); }
+    void restart (std::int64_t) override { calls.push_back ("restart"); }
+    void direction (bool reverse, std::int64_t) override { calls.push_back (reverse ? "backwards" : "forwards"); }
+    void reset() override { calls.push_back ("reset"); }
+    void enable (bool on) override { calls.push_back (on ? "enable" : "disable"); }
+    void perBlock (std::uint32_t, bool, bool, std::uint32_t, std::uint32_t, std::uint32_t mainLength, std::int64_t, bool) override
+    {
+        ++blocks;
+        lastMainLength = mainLength;
+    }
+
+    bool saw (const std::string& c) const { return std::find (calls.begin(), calls.end(), c) != calls.end(); }
+
+    std::vector<std::string> calls;
+    int blocks = 0;
+    std::uint32_t lastMainLength = 0;
+};
+} // namespace
+
+TEST (Looper, TransportEventsReachTheClockAndItsAnswersTheGui)
+{
+    LooperRig rig (100);
+    FakeClock clock;
+    MidiClockPair pair { &clock, &clock };
+    rig.looper->setClock (&pair);
+
+    rig.at (10, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (4000, C::direction, 2);
+    rig.at (4200, C::resync);
+    rig.at (4500, C::startStop);
+    rig.at (4800, C::startStop);
+    rig.at (5000, C::clockOutput, 0);
+    rig.runUntil (5500);
+
+    EXPECT_EQ (clock.calls.front(), "started 1000 10");
+    for (auto call : { "closed 2950", "backwards", "restart", "stop", "start 4800", "disable" })
+        EXPECT_TRUE (clock.saw (call)) << call;
+    EXPECT_GT (clock.blocks, 20);
+    EXPECT_EQ (clock.lastMainLength, rig.looper->getCurrentPart().mainLoopLength());
+
+    rig.looper->tempoChanged (120000, 4, 4);
+    rig.looper->clockStarted();
+    rig.looper->beatsPerBarChanged (3);
+    rig.looper->report (1, 2);
+    rig.poll();
+    for (auto message : { "clock 2200", "clock 2201", "clock 2203", "clock 2300", "clock off" })
+        EXPECT_TRUE (rig.gui.saw (message)) << message;
+    EXPECT_TRUE (rig.looper->getCurrentPart().clockEnabled);
+
+    rig.at (rig.now, C::startStop);
+    rig.runUntil (rig.now + 300);
+    rig.at (rig.now, C::resetLoops);
+    rig.at (rig.now + 1, C::resetLoops);
+    rig.runUntil (rig.now + 300);
+    rig.poll();
+    EXPECT_TRUE (clock.saw ("reset"));
+}
+
+TEST (Looper, StatusCarriesTheCycleRecordingAndTransport)
+{
+    LooperRig rig (100);
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.runUntil (1000);
+    rig.poll();
+    auto words = rig.gui.status.words;
+    EXPECT_EQ (words[LooperStatus::recordingInputs], 1u);
+    EXPECT_EQ (words[LooperStatus::recordingOutputs], 1u);
+    EXPECT_EQ (words[LooperStatus::flags] & LooperStatus::playing, LooperStatus::playing);
+    EXPECT_EQ (words[LooperStatus::cycle], 0u) << "no finished main loop yet";
+
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (3500, C::mute, 2, 1);
+    rig.runUntil (4500);
+    rig.poll();
+    words = rig.gui.status.words;
+    const auto position = rig.looper->getCurrentPart().getPosition();
+    const auto length = rig.looper->getCurrentPart().mainLoopLength();
+    EXPECT_EQ (words[LooperStatus::cycle] & 0xff, std::uint32_t (255.0f * float (position % length) / float (length)));
+    EXPECT_EQ ((words[LooperStatus::cycle] >> 8) & 0xff, 1u);
+    EXPECT_EQ ((words[LooperStatus::cycle] >> 16) & 0xff, 1u) << "multiplier";
+    EXPECT_EQ (words[LooperStatus::recordingInputs], 0u);
+    EXPECT_EQ (words[LooperStatus::muted], 0b100u);
+    EXPECT_EQ (words[LooperStatus::activityFirst], 1u) << "input 0 sounds on loop channel 0";
+    EXPECT_EQ (words[LooperStatus::memory] & 0xffff, std::uint32_t (rig.memory.getFreeBytes() >> 20)) << "megabytes free";
+}
