@@ -1,9 +1,12 @@
 // The loop set playing back: Part::process for 8 loop channels with 1, 4, 8 and 16 loops each, at
-// 32, 64 and 256 samples a block, beside a floor measured in the same run that adds the same
-// number of float streams from plain arrays into the same outputs.
+// 32, 64 and 256 samples a block, and the whole looper block with 8 loops a channel, two of them
+// overdubbing, beside a floor measured in the same run that adds the same number of float
+// streams from plain arrays into the same outputs.
 #include "RatioReporter.h"
 #include "engine/DataMemory.h"
+#include "engine/MemorySystem.h"
 #include "engine/Part.h"
+#include "engine/VarnoloLooper.h"
 
 #include <memory>
 #include <random>
@@ -21,13 +24,23 @@ constexpr std::uint32_t recordBlock = 64;
     would leave them: in 64-sample blocks, so each chain holds one sample block per audio block. */
 struct LoopSet
 {
-    explicit LoopSet (int loopsPerChannel)
+    explicit LoopSet (int loopsPerChannel, bool inLooper = false)
         : memory (heap)
     {
         if (! memory.reservePool (std::uint64_t (numChannels * loopsPerChannel + 1) * mainLength * 8 + (64u << 20)))
             return;
 
-        part = std::make_unique<Part> (memory, 'A', 1, numChannels);
+        if (inLooper)
+        {
+            looper = std::make_unique<VarnoloLooper> (memory, 1, numChannels, false);
+            looper->setDevice (48000, 0, 0);
+            part = &looper->getCurrentPart();
+        }
+        else
+        {
+            ownPart = std::make_unique<Part> (memory, 'A', 1, numChannels);
+            part = ownPart.get();
+        }
         std::mt19937 random (1);
         std::uniform_real_distribution<float> noise (-0.1f, 0.1f);
         input.resize (recordBlock);
@@ -64,7 +77,9 @@ struct LoopSet
 
     MemorySystem::SystemAllocator heap;
     MemorySystem::DataMemory memory;
-    std::unique_ptr<Part> part;
+    std::unique_ptr<VarnoloLooper> looper;
+    std::unique_ptr<Part> ownPart;
+    Part* part = nullptr;
     std::vector<float> input;
     std::vector<std::vector<float>> scratch;
     std::vector<float*> outputs;
@@ -124,8 +139,44 @@ void configure (benchmark::internal::Benchmark* b)
     b->Repetitions (5)->ReportAggregatesOnly (true)->Unit (benchmark::kNanosecond);
 }
 
+// The whole looper block: commands, the loop set with two loops overdubbing, status, the mute
+// and solo stage, for 8 loop channels of 8 loops each.
+void BM_Looper (benchmark::State& state)
+{
+    LoopSet set (8, true);
+    if (set.part == nullptr)
+    {
+        state.SkipWithError ("no pool");
+        return;
+    }
+    const auto n = int (state.range (1));
+    std::vector<float> sound (std::size_t (n), 0.05f);
+    const float* in[] = { sound.data() };
+    BlockInfo info { nullptr, 0, 48000.0f };
+
+    set.looper->post ({ CommandCode::startStop, 0, 0, 0, 0 });
+    set.looper->process (in, set.outputs.data(), n, &info);
+    set.part->addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+    set.part->addLoop (0, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+
+    for (auto _ : state)
+    {
+        set.looper->process (in, set.outputs.data(), n, &info);
+        benchmark::ClobberMemory();
+    }
+}
+
+void configureLooper (benchmark::internal::Benchmark* b)
+{
+    b->ArgNames ({ "loopsPerChannel", "samples" });
+    for (int samples : { 32, 64, 256 })
+        b->Args ({ 8, samples });
+    b->Repetitions (5)->ReportAggregatesOnly (true)->Unit (benchmark::kNanosecond);
+}
+
 BENCHMARK (BM_Floor)->Apply (configure);
 BENCHMARK (BM_Part)->Apply (configure);
+BENCHMARK (BM_Looper)->Apply (configureLooper);
 
 std::string floorFor (const std::string& name)
 {
@@ -135,5 +186,9 @@ std::string floorFor (const std::string& name)
 
 int main (int argc, char** argv)
 {
-    return runWithRatios (argc, argv, floorFor);
+    // The looper's queues take their storage from the engine runtime, as in the program.
+    MemorySystem::startEngineRuntime();
+    const auto result = runWithRatios (argc, argv, floorFor);
+    MemorySystem::stopEngineRuntime();
+    return result;
 }

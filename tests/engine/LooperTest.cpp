@@ -522,3 +522,86 @@ TEST (Looper, StatusCarriesTheCycleRecordingAndTransport)
     EXPECT_EQ (words[LooperStatus::activityFirst], 1u) << "input 0 sounds on loop channel 0";
     EXPECT_EQ (words[LooperStatus::memory] & 0xffff, std::uint32_t (rig.memory.getFreeBytes() >> 20)) << "megabytes free";
 }
+
+TEST (Looper, LoopDivisionStopsAtTheDepthTheOptionsAllow)
+{
+    using K = LoopKind;
+    struct Case
+    {
+        int depth;
+        std::uint32_t multiplier; // 1: back to a whole cycle after the deepest step; 2: on to the cycle's divisions
+        std::vector<K> steps;
+    };
+
+    for (const auto& c : { Case { 1, 1, { K::oneMain, K::wholeCycle } },
+                           Case { 1, 2, { K::oneMain, K::halfCycle, K::thirdCycle, K::quarterCycle, K::wholeCycle } },
+                           Case { 2, 2, { K::oneMain, K::halfMain, K::halfCycle, K::wholeCycle } },
+                           Case { 3, 1, { K::oneMain, K::halfMain, K::thirdMain, K::wholeCycle } },
+                           Case { 3, 2, { K::oneMain, K::halfMain, K::thirdMain, K::halfCycle, K::thirdCycle, K::wholeCycle } } })
+    {
+        SCOPED_TRACE (::testing::Message() << "depth " << c.depth << " multiplier " << c.multiplier);
+        LooperRig rig (100);
+        rig.looper->getOptions().loopDivisionMode = c.depth;
+        rig.at (0, C::punch, 0, 1, 0);
+        rig.at (2950, C::punch, 0, 1, 0);
+        if (c.multiplier == 2)
+            rig.at (3100, C::multiplyDuration);
+        rig.runUntil (3200);
+
+        for (auto expected : c.steps)
+        {
+            rig.at (rig.now, C::loopDivision);
+            rig.runUntil (rig.now + 100);
+            ASSERT_EQ (rig.looper->getLoopKind(), expected);
+        }
+    }
+}
+
+TEST (Looper, DirectionChangesOnlyWithLoopsAndAFreeLoopRemembersIt)
+{
+    LooperRig rig (100);
+    rig.at (0, C::direction, 2);
+    rig.runUntil (100);
+    EXPECT_FALSE (rig.looper->isReversed()) << "no loops to reverse";
+
+    rig.at (100, C::freeLoops);
+    rig.at (200, C::punch, 0, 1, 0); // a free loop starts the transport
+    rig.at (1200, C::punch, 0, 1, 0);
+    rig.at (1500, C::direction, 1);
+    rig.at (1600, C::direction, 1); // already reversed: no change
+    rig.at (1700, C::punch, 1, 1, 0); // cursor still on channel 0: another free loop there? busy no more
+    rig.runUntil (2000);
+
+    EXPECT_TRUE (rig.looper->isReversed());
+    auto* first = rig.looper->getCurrentPart().getFreeLoops();
+    ASSERT_NE (first, nullptr);
+    EXPECT_FALSE (first->wasRecordedReversed());
+    ASSERT_NE (first->next, nullptr);
+    EXPECT_TRUE (first->next->wasRecordedReversed());
+
+    rig.at (2000, C::direction, 0);
+    rig.runUntil (2100);
+    EXPECT_TRUE (rig.looper->isReversed()) << "not while recording";
+}
+
+TEST (Looper, ResettingTheMixClearsMuteSoloAndRouting)
+{
+    LooperRig rig (64);
+    rig.at (0, C::mute, 1, 1);
+    rig.at (10, C::solo, 2, 1);
+    rig.at (20, C::mixBus, 3, 1);
+    rig.at (30, C::toMain, 0, 2);
+    rig.runUntil (200);
+    rig.poll();
+    EXPECT_EQ (rig.mixer.routing[3], 0b10u);
+    EXPECT_TRUE (rig.mixer.returns[0]);
+    EXPECT_TRUE (rig.gui.saw ("route 3>1"));
+    EXPECT_TRUE (rig.gui.saw ("tomain 1 on"));
+
+    rig.looper->resetMix (&rig.gui);
+    EXPECT_EQ (rig.looper->getMuteMask(), 0u);
+    EXPECT_EQ (rig.looper->getSoloMask(), 0u);
+    for (int channel = 0; channel < numOutputs; ++channel)
+        EXPECT_EQ (rig.mixer.routing[channel], 1u) << channel;
+    EXPECT_TRUE (rig.gui.saw ("mix reset"));
+}
