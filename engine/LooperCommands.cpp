@@ -47,11 +47,16 @@ namespace
     }
 } // namespace
 
-VarnoloLooper::Flow VarnoloLooper::refuse (const char* why) noexcept
+void VarnoloLooper::sendText (const char* text) noexcept
 {
     TextNotice notice;
-    SampleRoutines::copyText (notice.text, sizeof (notice.text), why);
+    SampleRoutines::copyText (notice.text, sizeof (notice.text), text);
     texts.push (notice);
+}
+
+VarnoloLooper::Flow VarnoloLooper::refuse (const char* why) noexcept
+{
+    sendText (why);
     return Flow::proceed;
 }
 
@@ -65,7 +70,7 @@ void VarnoloLooper::startTransport (bool withEmptyText) noexcept
 {
     postNotice (NoticeCode::started);
     if (withEmptyText)
-        refuse ("");
+        sendText (""); // clears whatever notice is showing
     fadeInAll = true;
     playing = true;
 }

@@ -152,6 +152,9 @@ private:
     Flow switchClockOutputOff() noexcept;
     Flow eraseChannel (const LooperCommand& command) noexcept;
 
+    /** [audio] A text for the performer. */
+    void sendText (const char* text) noexcept;
+    /** [audio] Tells the performer why a command did nothing; execution goes on. */
     Flow refuse (const char* why) noexcept;
     Flow waitFor (std::uint32_t offset) noexcept;
     void startTransport (bool withEmptyText) noexcept;
