@@ -75,6 +75,18 @@ void VarnoloLooper::startTransport (bool withEmptyText) noexcept
     playing = true;
 }
 
+VarnoloLooper::Flow VarnoloLooper::startFromStopped (const LooperCommand& command, bool withEmptyText) noexcept
+{
+    if (! loopsExist())
+        return refuse (Why::noLoops);
+
+    if (auto* manager = clockManager(); manager != nullptr && current->hasMainLoop())
+        manager->start (command.time);
+
+    startTransport (withEmptyText);
+    return Flow::stop;
+}
+
 void VarnoloLooper::stepCursorAfterRecording (int cursor) noexcept
 {
     if (cursors != nullptr && options.advanceCursorAfterRecording.load (std::memory_order_relaxed))
@@ -175,8 +187,8 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
         if (! current->getRecordingSlots().containsInput (in))
             return refuse (Why::mainLoopInput);
         current->stopMainLoop (offset);
-        if (clock != nullptr && clock->manager != nullptr)
-            clock->manager->mainLoopClosed (command.time);
+        if (auto* manager = clockManager())
+            manager->mainLoopClosed (command.time);
         stepCursorAfterRecording (command.third);
         return waitFor (offset);
     }
@@ -185,8 +197,8 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
     {
         if (! current->startMainLoop (in, out, channels, offset))
             return refuse (Why::noLoop);
-        if (clock != nullptr && clock->manager != nullptr)
-            clock->manager->mainLoopStarted (blockSampleRate, command.time, std::uint32_t (std::max (0, outputLatency)));
+        if (auto* manager = clockManager())
+            manager->mainLoopStarted (blockSampleRate, command.time, std::uint32_t (std::max (0, outputLatency)));
         startTransport (true);
         return waitFor (offset);
     }
@@ -263,8 +275,8 @@ VarnoloLooper::Flow VarnoloLooper::startStop (const LooperCommand& command) noex
             if (current->isMainLoopRecording())
             {
                 current->stopMainLoop (offset);
-                if (clock != nullptr && clock->manager != nullptr)
-                    clock->manager->mainLoopClosed (command.time);
+                if (auto* manager = clockManager())
+                    manager->mainLoopClosed (command.time);
             }
             else
             {
@@ -282,14 +294,7 @@ VarnoloLooper::Flow VarnoloLooper::startStop (const LooperCommand& command) noex
         return Flow::stop;
     }
 
-    if (! loopsExist())
-        return refuse (Why::noLoops);
-
-    if (current->hasMainLoop() && clock != nullptr && clock->manager != nullptr)
-        clock->manager->start (command.time);
-
-    startTransport (true);
-    return Flow::stop;
+    return startFromStopped (command, true);
 }
 
 VarnoloLooper::Flow VarnoloLooper::resync (const LooperCommand& command) noexcept
@@ -304,14 +309,7 @@ VarnoloLooper::Flow VarnoloLooper::resync (const LooperCommand& command) noexcep
         return Flow::stop;
     }
 
-    if (! loopsExist())
-        return refuse (Why::noLoops);
-
-    if (current->hasMainLoop() && clock != nullptr && clock->manager != nullptr)
-        clock->manager->start (command.time);
-
-    startTransport (false);
-    return Flow::stop;
+    return startFromStopped (command, false);
 }
 
 VarnoloLooper::Flow VarnoloLooper::changeDuration (bool multiply) noexcept
@@ -344,8 +342,8 @@ VarnoloLooper::Flow VarnoloLooper::changeDirection (const LooperCommand& command
     if (change)
     {
         reverse = ! reverse;
-        if (clock != nullptr && clock->manager != nullptr)
-            clock->manager->direction (reverse, command.time);
+        if (auto* manager = clockManager())
+            manager->direction (reverse, command.time);
     }
 
     return Flow::stop;
@@ -510,8 +508,8 @@ VarnoloLooper::Flow VarnoloLooper::toggleToMain (const LooperCommand& command) n
 VarnoloLooper::Flow VarnoloLooper::switchClockOutputOff() noexcept
 {
     current->clockEnabled = false;
-    if (clock != nullptr && clock->manager != nullptr)
-        clock->manager->enable (false);
+    if (auto* manager = clockManager())
+        manager->enable (false);
     postNotice (NoticeCode::clockOutputChanged, 0);
     return Flow::proceed;
 }

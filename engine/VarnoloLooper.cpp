@@ -153,8 +153,8 @@ bool VarnoloLooper::runDeferredActions() noexcept
                 deferred.consumeFront();
                 postNotice (NoticeCode::stopped);
                 playing = false;
-                if (clock != nullptr && clock->manager != nullptr)
-                    clock->manager->stop (blockTime);
+                if (auto* manager = clockManager())
+                    manager->stop (blockTime);
                 current->setPosition (0);
                 break;
 
@@ -173,8 +173,8 @@ bool VarnoloLooper::runDeferredActions() noexcept
                 current->setPosition (0);
                 fadeInAll = true;
                 restarted = true;
-                if (clock != nullptr && clock->manager != nullptr)
-                    clock->manager->restart (blockTime);
+                if (auto* manager = clockManager())
+                    manager->restart (blockTime);
                 return false;
 
             case Kind::empty:
@@ -321,8 +321,8 @@ void VarnoloLooper::resetAllLoops (LooperGuiClient* gui)
         reverse = false;
         loopKind = LoopKind::wholeCycle;
 
-        if (clock != nullptr && clock->manager != nullptr)
-            clock->manager->reset();
+        if (auto* manager = clockManager())
+            manager->reset();
 
         if (cursors != nullptr)
             cursors->resetCursors();

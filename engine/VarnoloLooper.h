@@ -158,6 +158,9 @@ private:
     Flow refuse (const char* why) noexcept;
     Flow waitFor (std::uint32_t offset) noexcept;
     void startTransport (bool withEmptyText) noexcept;
+    Flow startFromStopped (const LooperCommand& command, bool withEmptyText) noexcept;
+    /** The MIDI clock, or null when the engine runs without one. */
+    [[nodiscard]] MidiClockManager* clockManager() const noexcept { return clock != nullptr ? clock->manager : nullptr; }
     void stopAllRecordings (std::uint32_t offset) noexcept;
     void followUndoneLoop (HistoryEntry::Type type) noexcept;
     void stepCursorAfterRecording (int cursor) noexcept;
