@@ -605,3 +605,35 @@ TEST (Looper, ResettingTheMixClearsMuteSoloAndRouting)
         EXPECT_EQ (rig.mixer.routing[channel], 1u) << channel;
     EXPECT_TRUE (rig.gui.saw ("mix reset"));
 }
+
+TEST (Looper, EveryLoopKindRecordsALoopOfItsLength)
+{
+    LooperRig rig (64);
+    rig.looper->getOptions().loopDivisionMode = 4;
+    rig.looper->getOptions().advanceCursorAfterRecording = false;
+    rig.at (0, C::punch, 0, 1, 0);
+    rig.at (4800 - 62, C::punch, 0, 1, 0); // a 4788-sample main loop
+    rig.at (4900, C::multiplyDuration);    // a cycle of 9576
+    rig.runUntil (5000);
+
+    const std::uint32_t expected[] = { 9576, 4788, 2394, 1596, 1197, 4788, 3192, 2394 };
+    std::int64_t t = 5000;
+    for (int channel = 0; channel < 8; ++channel)
+    {
+        rig.at (t, C::stripClick, channel);
+        rig.at (t + 10, C::punch, 1, 1, 0);
+        rig.at (t + 500, C::punch, 1, 1, 0);
+        rig.at (t + 700, C::loopDivision);
+        t += 800;
+        rig.runUntil (t);
+    }
+
+    int channel = 0;
+    for (auto* loop = rig.looper->getCurrentPart().getSecondaryLoops(); loop != nullptr; loop = loop->next, ++channel)
+    {
+        ASSERT_LT (channel, 8);
+        EXPECT_EQ (loop->getOutputChannel(), channel);
+        EXPECT_EQ (loop->length(), expected[channel]) << "loop on channel " << channel;
+    }
+    EXPECT_EQ (channel, 8);
+}
