@@ -1,0 +1,116 @@
+#include "AudioDevice.h"
+
+#include <algorithm>
+
+namespace Work
+{
+
+AudioDevice::AudioDevice (juce::ApplicationProperties* propertiesToUse)
+    : properties (propertiesToUse)
+{
+    preClients.reserve (64);
+    audioClients.reserve (4);
+    deviceManager.addAudioCallback (this);
+}
+
+AudioDevice::~AudioDevice()
+{
+    deviceManager.removeAudioCallback (this);
+    patch.release();
+}
+
+juce::String AudioDevice::openDevice (int numInputs, int numOutputs)
+{
+    patch.prepare (numInputs, numOutputs);
+
+    std::unique_ptr<juce::XmlElement> saved;
+    if (properties != nullptr)
+        if (auto* file = properties->getUserSettings())
+            saved = file->getXmlValue (deviceStateKey);
+
+    auto error = deviceManager.initialise (numInputs, numOutputs, saved.get(), true);
+
+    // Without any device JUCE may report success and open nothing: that is a failure too.
+    if (error.isEmpty() && deviceManager.getCurrentAudioDevice() == nullptr)
+        error = "No audio device could be opened.";
+
+    return error;
+}
+
+void AudioDevice::closeDevice()
+{
+    if (deviceManager.getCurrentAudioDevice() != nullptr && properties != nullptr)
+    {
+        if (auto state = deviceManager.createStateXml())
+        {
+            if (auto* file = properties->getUserSettings())
+            {
+                file->setValue (deviceStateKey, state.get());
+                file->saveIfNeeded();
+            }
+        }
+    }
+
+    deviceManager.closeAudioDevice();
+    patch.release();
+}
+
+void AudioDevice::addPreAudioCallbackClient (PreAudioCallbackClient* client)
+{
+    preClients.push_back (client);
+}
+
+void AudioDevice::removePreAudioCallbackClient (PreAudioCallbackClient* client)
+{
+    preClients.erase (std::remove (preClients.begin(), preClients.end(), client), preClients.end());
+}
+
+void AudioDevice::addAudioCallbackClient (AudioCallbackClient* client)
+{
+    audioClients.push_back (client);
+}
+
+void AudioDevice::removeAudioCallbackClient (AudioCallbackClient* client)
+{
+    audioClients.erase (std::remove (audioClients.begin(), audioClients.end(), client), audioClients.end());
+}
+
+void AudioDevice::audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs,
+                                                    int numOutputs, int numSamples,
+                                                    const juce::AudioIODeviceCallbackContext&)
+{
+    auto* device = deviceManager.getCurrentAudioDevice();
+    const auto nominal = device != nullptr ? float (device->getCurrentSampleRate()) : 0.0f;
+    processBlock (inputs, numInputs, outputs, numOutputs, numSamples, juce::Time::currentTimeMillis(), nominal);
+}
+
+void AudioDevice::processBlock (const float* const* inputs, int numInputs, float* const* outputs, int numOutputs,
+                                int numSamples, std::int64_t nowMs, float nominalRate) noexcept
+{
+    clock.update (numSamples, nowMs);
+
+    BlockInfo info;
+    info.device = deviceManager.getCurrentAudioDevice();
+    info.timeMs = clock.isSettled() ? clock.getSmoothedTime() : nowMs;
+    info.sampleRate = clock.isSettled() ? clock.getRate() : nominalRate;
+
+    for (int c = 0; c < numOutputs; ++c)
+        if (outputs[c] != nullptr)
+            std::fill (outputs[c], outputs[c] + std::max (0, numSamples), 0.0f);
+
+    const CallbackDisabler::ScopedCallback guard (*this);
+
+    if (! guard.isEnabled() || numSamples > maxBlockSize || numSamples < 0)
+        return;
+
+    for (auto* client : preClients)
+        client->preAudioCallback();
+
+    const auto* engineInputs = patch.mapInputs (inputs, numInputs);
+    auto* engineOutputs = patch.mapOutputs (outputs, numOutputs, numSamples);
+
+    for (auto* client : audioClients)
+        client->audioCallback (engineInputs, engineOutputs, numSamples, info);
+}
+
+} // namespace Work

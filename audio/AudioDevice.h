@@ -1,0 +1,79 @@
+#pragma once
+
+#include "AudioCallbackClients.h"
+#include "BlockClock.h"
+#include "CallbackDisabler.h"
+#include "Patches.h"
+
+#include <juce_audio_devices/juce_audio_devices.h>
+#include <juce_data_structures/juce_data_structures.h>
+
+#include <vector>
+
+namespace Work
+{
+
+/** The device end of the engine: owns the framework's device manager, receives its callback,
+    time-stamps every block, presents the engine with fixed channel counts whatever the device
+    offers, and fans the block out to its clients.
+
+    A block, on the audio thread: the clock counts it; the outputs are cleared; unless the gate
+    is held or the block is longer than the engine accepts, the pre-block clients run and then
+    the audio clients, on engine-sized channel arrays built through the IOPatch.
+
+    Client lists change only on the message thread while no block can run (before the device
+    starts, or under the gate). The saved device state lives in the settings file.
+*/
+class AudioDevice final : public juce::AudioIODeviceCallback
+    , public CallbackDisabler::Manager
+{
+public:
+    /** properties may be null (offline use): nothing is then loaded or saved. */
+    explicit AudioDevice (juce::ApplicationProperties* properties);
+    ~AudioDevice() override;
+
+    /** [message] Opens the saved (or default) device for the engine's channel counts. Returns an
+        error text, empty on success; no device opened counts as an error. */
+    juce::String openDevice (int numInputs, int numOutputs);
+
+    /** [message] Saves the device state and closes the device. */
+    void closeDevice();
+
+    void addPreAudioCallbackClient (PreAudioCallbackClient* client);
+    void removePreAudioCallbackClient (PreAudioCallbackClient* client);
+    void addAudioCallbackClient (AudioCallbackClient* client);
+    void removeAudioCallbackClient (AudioCallbackClient* client);
+
+    /** [message] The engine's channel counts, for running blocks without opening a device. */
+    void prepare (int numInputs, int numOutputs) { patch.prepare (numInputs, numOutputs); }
+
+    juce::AudioDeviceManager& getDeviceManager() noexcept { return deviceManager; }
+
+    /** [audio] One block as the device delivers it, at wall-clock time nowMs and nominal rate. */
+    void processBlock (const float* const* inputs, int numInputs, float* const* outputs, int numOutputs, int numSamples,
+                       std::int64_t nowMs, float nominalRate) noexcept;
+
+    const BlockClock& getBlockClock() const noexcept { return clock; }
+
+    static constexpr const char* deviceStateKey = "audioDeviceState";
+
+    // juce::AudioIODeviceCallback
+    void audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs,
+                                           int numOutputs, int numSamples,
+                                           const juce::AudioIODeviceCallbackContext& context) override;
+    void audioDeviceAboutToStart (juce::AudioIODevice*) override {}
+    void audioDeviceStopped() override {}
+    void audioDeviceError (const juce::String&) override {}
+
+private:
+    juce::ApplicationProperties* properties;
+    juce::AudioDeviceManager deviceManager;
+    std::vector<PreAudioCallbackClient*> preClients;
+    std::vector<AudioCallbackClient*> audioClients;
+    IOPatch patch;
+    BlockClock clock;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioDevice)
+};
+
+} // namespace Work

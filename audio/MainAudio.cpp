@@ -1,0 +1,214 @@
+#include "MainAudio.h"
+
+#include "engine/MemorySystem.h"
+
+namespace Work
+{
+
+MainAudio::MainAudio (juce::ApplicationProperties* properties)
+    : device (properties)
+{
+    device.getDeviceManager().addChangeListener (this);
+}
+
+MainAudio::~MainAudio()
+{
+    device.getDeviceManager().removeChangeListener (this);
+    teardownEngine();
+}
+
+bool MainAudio::setupEngine (int inputs, bool stereo, int loopChannels, int buses)
+{
+    auto* memory = MemorySystem::getDataMemory();
+
+    if (memory == nullptr || ! memory->hasPool() || inputs <= 0 || loopChannels <= 0 || buses <= 0)
+        return false;
+
+    teardownEngine();
+    numBuses = buses;
+    stereoChannels = stereo;
+    const auto engineInputs = stereo ? 2 * inputs : inputs;
+
+    bufferPatch.allocate (stereo ? 2 * loopChannels : loopChannels);
+    looper = std::make_unique<VarnoloLooper> (*memory, engineInputs, bufferPatch.getNumChannels(), stereo);
+    looper->setMixer (this);
+    looper->setCallbackGate (&device);
+
+    using Set = MixerChannelSet;
+    loopMixerSet = std::make_unique<Set> (gainTables, loopChannels, stereo ? Set::Stereo::yes : Set::Stereo::no,
+                                          Set::MultiBus::yes, buses, 0);
+    busMixerSet = std::make_unique<Set> (gainTables, buses, Set::Stereo::yes, Set::MultiBus::no, buses, buses - 1);
+
+    numEngineInputs = engineInputs;
+    numEngineOutputs = 2 * buses;
+    device.prepare (numEngineInputs, numEngineOutputs);
+    device.addAudioCallbackClient (this);
+    return true;
+}
+
+juce::String MainAudio::openAudio()
+{
+    const auto error = device.openDevice (numEngineInputs, numEngineOutputs);
+
+    // JUCE broadcasts device changes asynchronously; bring the engine up to date at once.
+    changeListenerCallback (&device.getDeviceManager());
+
+    if (error.isNotEmpty() && looper != nullptr)
+        looper->postText ("The audio device could not be opened: choose one in the options.");
+
+    return error;
+}
+
+void MainAudio::teardownEngine()
+{
+    {
+        const CallbackDisabler::ScopedDisable hold (device);
+        device.removeAudioCallbackClient (this);
+    }
+
+    bufferPatch.release();
+    looper = nullptr;
+    loopMixerSet = nullptr;
+    busMixerSet = nullptr;
+    busEffects = nullptr;
+    numEngineInputs = numEngineOutputs = 0;
+}
+
+void MainAudio::setStatus (const juce::String& text)
+{
+    statusText = text;
+    if (onStatusChanged)
+        onStatusChanged (text);
+}
+
+void MainAudio::prepareEffects()
+{
+    if (busEffects == nullptr)
+        return;
+
+    for (auto& chain : *busEffects)
+        for (auto& entry : chain->entries)
+            if (entry.instance != nullptr)
+                entry.instance->prepareToPlay (sampleRate, defaultBlockSize);
+}
+
+void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    auto& manager = device.getDeviceManager();
+    manager.removeAudioCallback (&device);
+
+    if (auto* current = manager.getCurrentAudioDevice())
+    {
+        const auto inputLatency = current->getInputLatencyInSamples();
+        const auto outputLatency = current->getOutputLatencyInSamples();
+        sampleRate = current->getCurrentSampleRate();
+        defaultBlockSize = current->getDefaultBufferSize();
+        prepareEffects();
+
+        if (looper != nullptr)
+            looper->setDevice (int (sampleRate), inputLatency, outputLatency);
+
+        setStatus (current->getName() + ", " + juce::String (sampleRate / 1000.0, 1) + " kHz, "
+                   + juce::String (current->getCurrentBufferSizeSamples()) + " samples a block, latency in "
+                   + juce::String (inputLatency) + " out " + juce::String (outputLatency));
+
+        if (looper != nullptr)
+            looper->postText ("");
+    }
+    else
+    {
+        if (looper != nullptr)
+            looper->setDevice (0, 0, 0);
+
+        setStatus ("No audio device");
+
+        if (looper != nullptr)
+            looper->postText ("No audio device is open.");
+    }
+
+    manager.addAudioCallback (&device);
+}
+
+bool MainAudio::setActiveOutputs (int loopChannel, std::uint32_t mask) noexcept
+{
+    auto* channel = loopMixerSet != nullptr ? loopMixerSet->getChannel (loopChannel) : nullptr;
+    auto* holder = channel != nullptr ? channel->getActiveOutputListener() : nullptr;
+
+    if (holder == nullptr)
+        return false;
+
+    holder->setActiveOutputs (mask);
+    return true;
+}
+
+void MainAudio::setBusReturnEnabled (int index, bool on) noexcept
+{
+    if (busMixerSet != nullptr)
+        busMixerSet->setBusReturnEnabled (index, on);
+}
+
+void MainAudio::audioCallback (const float* const* inputs, float* const* outputs, int n, const BlockInfo& info) noexcept
+{
+    if (n > maxBlockSize || looper == nullptr)
+        return;
+
+    BlockInfo local = info;
+    local.device = device.getDeviceManager().getCurrentAudioDevice();
+
+    bufferPatch.clear (n);
+    auto* loops = bufferPatch.getPointers();
+    looper->process (inputs, loops, n, &local);
+
+    const auto rate = int (local.sampleRate);
+
+    for (std::size_t i = 0; i < inputMeters.size() && int (i) < numEngineInputs; ++i)
+        inputMeters[i]->feed (rate, n, inputs[i], 1.0f);
+
+    for (int k = 0; k < loopMixerSet->size(); ++k)
+    {
+        auto* channel = loopMixerSet->getChannel (k);
+
+        if (auto* mono = channel->asMonoToMultipleStereo())
+        {
+            const float* source[] = { loops[k] };
+            mono->process (source, outputs, n, &local);
+            if (std::size_t (k) < channelMeters.size())
+                channelMeters[std::size_t (k)]->feed (rate, n, loops[k], mono->getGain());
+        }
+        else if (auto* stereo = channel->asStereoToMultipleStereo())
+        {
+            const float* source[] = { loops[2 * k], loops[2 * k + 1] };
+            stereo->process (source, outputs, n, &local);
+            if (std::size_t (2 * k + 1) < channelMeters.size())
+            {
+                channelMeters[std::size_t (2 * k)]->feed (rate, n, loops[2 * k], stereo->getLeftGain());
+                channelMeters[std::size_t (2 * k + 1)]->feed (rate, n, loops[2 * k + 1], stereo->getRightGain());
+            }
+        }
+    }
+
+    if (busEffects != nullptr)
+    {
+        juce::MidiBuffer noMidi;
+
+        for (std::size_t b = 0; b < busEffects->size() && int (b) < numBuses; ++b)
+        {
+            juce::AudioBuffer<float> bus (outputs + 2 * b, 2, n);
+            for (auto& entry : (*busEffects)[b]->entries)
+                if (entry.instance != nullptr)
+                    entry.instance->processBlock (bus, noMidi);
+        }
+    }
+
+    busMixerSet->processBuses (outputs, n);
+
+    for (std::size_t i = 0; i < outputMeters.size() && int (i) < numEngineOutputs; ++i)
+        outputMeters[i]->feed (rate, n, outputs[i], 1.0f);
+
+    if (inputMonitoring.load (std::memory_order_relaxed))
+        for (int c = 0; c < std::min (numEngineInputs, numEngineOutputs); ++c)
+            for (int i = 0; i < n; ++i)
+                outputs[c][i] += inputs[c][i];
+}
+
+} // namespace Work

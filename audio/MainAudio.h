@@ -1,0 +1,119 @@
+#pragma once
+
+#include "AudioCallbackClients.h"
+#include "AudioDevice.h"
+#include "Patches.h"
+#include "engine/LooperHost.h"
+#include "engine/VarnoloLooper.h"
+#include "mixer/GainTables.h"
+#include "mixer/MixerChannelSet.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace Work
+{
+
+/** The effects of one output bus, run in order in place on the bus after the loop mix. */
+class BusEffectChain
+{
+public:
+    virtual ~BusEffectChain() = default;
+
+    struct Entry
+    {
+        std::unique_ptr<juce::AudioPluginInstance> instance; // null for an empty entry
+    };
+
+    std::vector<Entry> entries;
+};
+
+/** The root of the audio engine: the device, the looper, the two mixer channel sets and the
+    looper's output buffers, and the fixed order of work in one block.
+
+    A block: the looper records and plays into its own loop-channel buffers; the loop channels
+    are mixed onto the output buses; bus effects run; buses 1 and up pass their channels, the
+    bus returns fold them into bus 0, and bus 0 passes its channel; meters are fed throughout;
+    with input monitoring on, each input is added to the same-numbered output.
+
+    The engine is set up and torn down on the message thread while it is not one of the
+    device's clients, so the audio thread never sees it half built.
+*/
+class MainAudio final : public AudioCallbackClient
+    , public LooperMixer
+    , private juce::ChangeListener
+{
+public:
+    /** properties may be null (offline rendering): the device state is then not kept. */
+    explicit MainAudio (juce::ApplicationProperties* properties);
+    ~MainAudio() override;
+
+    /** [message] inputs looper input channels (doubled when stereo), loopChannels loop channels,
+        buses stereo output buses. False (and nothing built) without a sample pool. */
+    bool setupEngine (int inputs, bool stereo, int loopChannels, int buses);
+
+    /** [message] Opens the device for the engine; returns the error text, empty on success. A
+        failure is also posted to the performer. */
+    juce::String openAudio();
+
+    /** [message] Removes the engine from the device and deletes it. */
+    void teardownEngine();
+
+    // [audio]
+    void audioCallback (const float* const* inputs, float* const* outputs, int numSamples,
+                        const BlockInfo& info) noexcept override;
+
+    // LooperMixer [audio, or message under the gate]
+    bool setActiveOutputs (int loopChannel, std::uint32_t mask) noexcept override;
+    void setBusReturnEnabled (int index, bool on) noexcept override;
+    int getNumLoopChannels() const noexcept override { return loopMixerSet != nullptr ? loopMixerSet->size() : 0; }
+
+    AudioDevice& getDevice() noexcept { return device; }
+    VarnoloLooper* getLooper() noexcept { return looper.get(); }
+    MixerChannelSet* getLoopMixerSet() noexcept { return loopMixerSet.get(); }
+    MixerChannelSet* getBusMixerSet() noexcept { return busMixerSet.get(); }
+    BufferPatch& getBufferPatch() noexcept { return bufferPatch; }
+
+    [[nodiscard]] int getNumEngineInputs() const noexcept { return numEngineInputs; }
+    [[nodiscard]] int getNumEngineOutputs() const noexcept { return numEngineOutputs; }
+    [[nodiscard]] int getNumBuses() const noexcept { return numBuses; }
+    [[nodiscard]] const juce::String& getStatusText() const noexcept { return statusText; }
+
+    /** [message] Told the device status text on every device change. */
+    std::function<void (const juce::String&)> onStatusChanged;
+
+    /** Each engine input added to the same-numbered output; written by the settings. */
+    std::atomic<bool> inputMonitoring { false };
+
+    /** Meter feeds registered by the mixer views (message thread, while the engine is not a client). */
+    std::vector<MeterFeed*> inputMeters, channelMeters, outputMeters;
+
+    /** Installed bus effects, or null; changed only under the callback gate. */
+    std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> busEffects;
+
+    /** [message] Prepares every installed effect for the device's rate and block size. */
+    void prepareEffects();
+
+private:
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+    void setStatus (const juce::String& text);
+
+    AudioDevice device;
+    BufferPatch bufferPatch;
+    GainTables gainTables;
+    std::unique_ptr<VarnoloLooper> looper;
+    std::unique_ptr<MixerChannelSet> loopMixerSet, busMixerSet;
+    juce::String statusText;
+    double sampleRate = 0.0;
+    int defaultBlockSize = 0;
+    int numEngineInputs = 0, numEngineOutputs = 0, numBuses = 0;
+    bool stereoChannels = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAudio)
+};
+
+} // namespace Work
