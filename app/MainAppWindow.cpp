@@ -24,6 +24,9 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse)
     poolMegabytes = MemorySystem::startSampleMemory (
         static_cast<std::uint64_t> (juce::jmax (0, juce::SystemStats::getMemorySizeInMegabytes())));
 
+    if (poolMegabytes > 0)
+        mainAudio = std::make_unique<MainAudio> (&settings.getApplicationProperties());
+
     instance = this;
 
     if (poolMegabytes == 0)
@@ -55,6 +58,7 @@ MainAppWindow::~MainAppWindow()
     closeContent();
     knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
+    mainAudio = nullptr;
     MemorySystem::stopSampleMemory();
     MemorySystem::stopEngineRuntime();
     instance = nullptr;
@@ -76,22 +80,65 @@ void MainAppWindow::buildContent()
     const auto size = initialSizeFor (display);
     contentBuilding = true;
 
+    mainAudio->setupEngine (2, false, 8, 1);
+    applySettingsToEngine();
+
+    content = std::make_unique<EngineStatusComponent>();
+    mainAudio->onStatusChanged = [this] (const juce::String& text) {
+        if (content != nullptr)
+            content->setDeviceStatus (text);
+    };
+
     commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
     addKeyListener (commandManager->getKeyMappings());
 
     centreWithSize (size.x, size.y);
+    setContentNonOwned (content.get(), false);
 
     // Reading and writing the state back keeps the key in the file even before the first close.
     const auto state = settingsFile.getValue (windowStateKey);
     settingsFile.setValue (windowStateKey, state);
     restoreWindowStateFromString (state);
 
+    if (const auto error = mainAudio->openAudio(); error.isNotEmpty())
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
+                                                error + "\n\nThe program runs without audio until a device is chosen.");
+
+    startTimer (guiTickMs);
     setVisible (true);
     toFront (true);
 }
 
+void MainAppWindow::applySettingsToEngine()
+{
+    auto* looper = mainAudio != nullptr ? mainAudio->getLooper() : nullptr;
+
+    if (looper == nullptr)
+        return;
+
+    looper->setLatencyOffsetMs (settings.getLatencyOffsetMs());
+    auto& options = looper->getOptions();
+    options.advanceCursorAfterRecording = settings.advanceCursorAfterRecording.isOn();
+    options.cursorFollowsUndoRedo = settings.cursorFollowsUndoRedo.isOn();
+    options.handOverRecordingOnMove = settings.handOverRecordingOnMove.isOn();
+    options.loopDivisionMode = settings.loopDivisionMode.getIndex();
+    mainAudio->inputMonitoring = settings.inputMonitoring.isOn();
+}
+
+void MainAppWindow::timerCallback()
+{
+    if (mainAudio != nullptr && content != nullptr)
+        if (auto* looper = mainAudio->getLooper())
+            looper->pollQueues (*content);
+}
+
 void MainAppWindow::closeContent()
 {
+    stopTimer();
+
+    if (mainAudio != nullptr)
+        mainAudio->getDevice().closeDevice();
+
     if (contentBuilding)
     {
         settingsFile.setValue (windowStateKey, getWindowStateAsString());
@@ -100,6 +147,16 @@ void MainAppWindow::closeContent()
 
     if (commandManager != nullptr)
         removeKeyListener (commandManager->getKeyMappings());
+
+    clearContentComponent();
+
+    if (mainAudio != nullptr)
+    {
+        mainAudio->onStatusChanged = nullptr;
+        mainAudio->teardownEngine();
+    }
+
+    content = nullptr;
 }
 
 void MainAppWindow::closeButtonPressed()
@@ -133,9 +190,10 @@ void MainAppWindow::optionsChangedWhileDialogOpen()
     buildContent();
 }
 
-void MainAppWindow::latencyOffsetChanged (int)
+void MainAppWindow::latencyOffsetChanged (int milliseconds)
 {
-    // No looper runs yet; the offset is read from the settings when one is created.
+    if (auto* looper = mainAudio != nullptr ? mainAudio->getLooper() : nullptr)
+        looper->setLatencyOffsetMs (milliseconds);
 }
 
 } // namespace Work

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EngineStatusComponent.h"
+#include "audio/MainAudio.h"
 #include "settings/MainSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -15,15 +17,17 @@ namespace Work
     everything.
 
     Construction order: the window frame, the engine runtime, the sample pool (with its
-    fallback sizes), the published instance pointer; without any pool the performer is
-    told and the application quits; otherwise the known plug-in list is loaded, the
-    command manager made, the window made resizable within its limits and the content
-    built. Destruction runs the reverse.
+    fallback sizes), the audio engine, the published instance pointer; without any pool the
+    performer is told and the application quits; otherwise the known plug-in list is loaded,
+    the command manager made, the window made resizable within its limits and the content
+    built: the engine set up (2 inputs, 8 mono loop channels, 1 stereo bus) and the audio
+    device opened with the state saved in the settings file. Destruction runs the reverse.
 
     Threads: message thread only.
 */
 class MainAppWindow final : public juce::DocumentWindow
     , private juce::ChangeListener
+    , private juce::Timer
     , private MainSettings::Listener
 {
 public:
@@ -49,12 +53,20 @@ public:
 
     juce::KnownPluginList& getKnownPluginList() noexcept { return knownPlugins; }
 
+    /** The audio engine, null when no sample pool could be had. */
+    MainAudio* getMainAudio() noexcept { return mainAudio.get(); }
+
+    /** How often the looper's queues are drained into the views. */
+    static constexpr int guiTickMs = 15;
+
     void closeButtonPressed() override;
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void optionsChangedWhileDialogOpen() override;
     void latencyOffsetChanged (int milliseconds) override;
+    void timerCallback() override;
+    void applySettingsToEngine();
 
     static inline MainAppWindow* instance = nullptr;
 
@@ -62,6 +74,8 @@ private:
     juce::PropertiesFile& settingsFile;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
+    std::unique_ptr<MainAudio> mainAudio;
+    std::unique_ptr<EngineStatusComponent> content;
     std::uint32_t poolMegabytes = 0;
     bool contentBuilding = false;
 

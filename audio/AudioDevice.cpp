@@ -37,11 +37,34 @@ juce::String AudioDevice::openDevice (int numInputs, int numOutputs)
     return error;
 }
 
+namespace
+{
+    /** The device manager's state, also for a device it opened by default, which it keeps no
+        state for: the same element it writes for a chosen one, so the next start reopens it. */
+    std::unique_ptr<juce::XmlElement> stateOf (juce::AudioDeviceManager& manager)
+    {
+        if (auto state = manager.createStateXml())
+            return state;
+
+        auto* device = manager.getCurrentAudioDevice();
+        if (device == nullptr)
+            return {};
+
+        const auto setup = manager.getAudioDeviceSetup();
+        auto state = std::make_unique<juce::XmlElement> ("DEVICESETUP");
+        state->setAttribute ("deviceType", manager.getCurrentAudioDeviceType());
+        state->setAttribute ("audioOutputDeviceName", setup.outputDeviceName);
+        state->setAttribute ("audioInputDeviceName", setup.inputDeviceName);
+        state->setAttribute ("audioDeviceRate", device->getCurrentSampleRate());
+        return state;
+    }
+} // namespace
+
 void AudioDevice::closeDevice()
 {
     if (deviceManager.getCurrentAudioDevice() != nullptr && properties != nullptr)
     {
-        if (auto state = deviceManager.createStateXml())
+        if (auto state = stateOf (deviceManager))
         {
             if (auto* file = properties->getUserSettings())
             {

@@ -1,22 +1,34 @@
 #!/usr/bin/env bash
-# Starts the real application in a real window under Xvfb and drives it as a performer would:
-# the window appears in the program's colour, the settings file is written, a second start
-# opens no second window, the close button asks before quitting ("cancel" keeps it running and
-# visible), and Ctrl+Q answered with "yes" quits cleanly.
+# Starts the real application in a real window under Xvfb, on a private JACK server with the
+# dummy backend, and drives it as a performer would: the window appears in the program's colour
+# with the engine running on the JACK device, the settings file is written, a second start opens
+# no second window, the close button asks before quitting ("cancel" keeps it running and
+# visible), and Ctrl+Q answered with "yes" quits cleanly and saves the device state. Without any
+# audio device the application still starts and says so.
 set -u
 app="$1"
 title="Varnolo 2.1"
 work=$(mktemp -d)
-xvfb_pid=""; app_pid=""
+xvfb_pid=""; app_pid=""; jack_pid=""
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() {
   [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null
+  [[ -n "$jack_pid" ]] && kill "$jack_pid" 2>/dev/null
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# A JACK server of our own, never one of the machine's.
+export JACK_DEFAULT_SERVER="varnolo-test-$$"
+export JACK_NO_START_SERVER=1
+export JACK_NO_AUDIO_RESERVATION=1
+jackd --no-realtime -d dummy -r 48000 -p 256 > "$work/jack.log" 2>&1 &
+jack_pid=$!
+for _ in $(seq 100); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
+jack_lsp > /dev/null 2>&1 || fail "the test's JACK server did not start: $(tail -n 3 "$work/jack.log")"
 
 # Our own display, chosen by Xvfb itself so parallel runs never collide.
 exec 5> "$work/display"
@@ -39,6 +51,7 @@ wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -
 sleep 1
 
 [[ -f "$settings" ]] || fail "settings file not written at $settings"
+jack_lsp | grep -q "^Varnolo:" || fail "the engine is not running on the JACK server: $(jack_lsp | tr '\n' ' ')"
 grep -q 'name="latencyOffsetMs" val="10"' "$settings" || fail "settings file lacks the default latency offset"
 
 eval "$(xdotool getwindowgeometry --shell "$wid")"
@@ -80,5 +93,16 @@ wait "$app_pid"; status=$?
 app_pid=""
 (( status == 0 )) || fail "application exited with status $status"
 grep -q 'name="windowState"' "$settings" || fail "window state not saved at exit"
+grep -q 'name="audioDeviceState"' "$settings" || fail "device state not saved at exit"
 
-echo "PASS: window, settings file, single instance, quit question"
+# Without any device: the window still comes up, with the no-device message beside it.
+kill "$jack_pid"; wait "$jack_pid" 2>/dev/null; jack_pid=""
+"$app" > "$work/nodevice.log" 2>&1 &
+app_pid=$!
+timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" > /dev/null || fail "no window without a device"
+sleep 1.5
+count=$(xdotool search --onlyvisible --name "^$title\$" | wc -l)
+(( count == 2 )) || fail "expected the main window and the no-device message, saw $count windows"
+kill -0 "$app_pid" 2>/dev/null || fail "application quit without a device"
+
+echo "PASS: window, engine on JACK, settings file, single instance, quit question, no-device start"
