@@ -194,3 +194,24 @@ TEST_F (AudioFrame, ALoopPlaysThroughTheMixerWithoutTouchingTheHeap)
         ASSERT_NEAR (left[t], left[t + length], 1e-6f) << t;
     EXPECT_NEAR (std::abs (left[14000]), std::abs (std::sin (float (14000 - length) * 0.05f)) * pan, 0.05f);
 }
+
+TEST_F (AudioFrame, TheDeviceCallbackNeverTouchesTheHeap)
+{
+    MainAudio audio (nullptr);
+    ASSERT_TRUE (audio.setupEngine (2, false, 8, 1));
+    audio.inputMonitoring = true;
+    DeviceBuffers block (2, 2, 256, 0.1f);
+    const juce::AudioIODeviceCallbackContext context {};
+
+    audio.getDevice().audioDeviceIOCallbackWithContext (block.inPointers.data(), 2, block.outPointers.data(), 2, 256, context);
+
+    Testing::ScopedRealTimeSection section;
+    for (int i = 0; i < 200; ++i)
+    {
+        if (i == 10)
+            audio.getLooper()->post ({ CommandCode::punch, 0, 1, 0, juce::Time::currentTimeMillis() });
+        audio.getDevice().audioDeviceIOCallbackWithContext (block.inPointers.data(), 2, block.outPointers.data(), 2, 256, context);
+    }
+    EXPECT_EQ (section.heapCalls(), 0);
+    EXPECT_EQ (block.out[0][100], 0.1f) << "the callback ran the engine (input monitoring)";
+}
