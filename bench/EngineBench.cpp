@@ -2,6 +2,7 @@
 // 32, 64 and 256 samples a block, and the whole looper block with 8 loops a channel, two of them
 // overdubbing, beside a floor measured in the same run that adds the same number of float
 // streams from plain arrays into the same outputs.
+#include "LoopSetRecorder.h"
 #include "RatioReporter.h"
 #include "engine/DataMemory.h"
 #include "engine/MemorySystem.h"
@@ -16,12 +17,10 @@ using namespace Work;
 
 namespace
 {
-constexpr int numChannels = 8;
-constexpr std::uint32_t mainLength = 48000;
-constexpr std::uint32_t recordBlock = 64;
+using Bench::mainLength;
+constexpr int numChannels = Bench::numLoopChannels;
 
-/** A loop set with loopsPerChannel loops on every loop channel, recorded the way a performance
-    would leave them: in 64-sample blocks, so each chain holds one sample block per audio block. */
+/** A loop set with loopsPerChannel loops on every loop channel, alone or in a looper. */
 struct LoopSet
 {
     explicit LoopSet (int loopsPerChannel, bool inLooper = false)
@@ -41,38 +40,11 @@ struct LoopSet
             ownPart = std::make_unique<Part> (memory, 'A', 1, numChannels);
             part = ownPart.get();
         }
-        std::mt19937 random (1);
-        std::uniform_real_distribution<float> noise (-0.1f, 0.1f);
-        input.resize (recordBlock);
+
         scratch.assign (numChannels, std::vector<float> (4096));
         for (auto& c : scratch)
             outputs.push_back (c.data());
-
-        auto run = [&] (std::uint32_t samples) {
-            for (std::uint32_t t = 0; t < samples; t += recordBlock)
-            {
-                for (auto& x : input)
-                    x = noise (random);
-                const float* in[] = { input.data() };
-                part->process (in, outputs.data(), recordBlock, Direction::forwards);
-            }
-        };
-
-        part->startMainLoop (0, 0, 1, 0);
-        run (mainLength - 50 - 2);
-        part->stopMainLoop (0);
-        run (recordBlock * 4);
-
-        for (int layer = 0; layer < loopsPerChannel; ++layer)
-        {
-            for (int c = 0; c < numChannels; ++c)
-                if (layer > 0 || c > 0) // the main loop is channel 0's first loop
-                    part->addLoop (0, c, 1, 0, LoopKind::wholeCycle, Direction::forwards);
-            run (mainLength);
-            for (int c = 0; c < numChannels; ++c)
-                part->stopLoop (0, c, 0);
-            run (recordBlock * 4);
-        }
+        Bench::recordLoopSet (*part, loopsPerChannel);
     }
 
     MemorySystem::SystemAllocator heap;
@@ -80,7 +52,6 @@ struct LoopSet
     std::unique_ptr<VarnoloLooper> looper;
     std::unique_ptr<Part> ownPart;
     Part* part = nullptr;
-    std::vector<float> input;
     std::vector<std::vector<float>> scratch;
     std::vector<float*> outputs;
 };
@@ -105,23 +76,6 @@ void BM_Part (benchmark::State& state)
     state.counters["loops"] = double (numChannels * state.range (0));
 }
 
-/** One block of the floor: every stream added into its channel. Kept out of line so an
-    instruction profiler can count it per block like Part::process. */
-[[gnu::noinline]] void addStreams (std::vector<std::vector<float>>& outputs, const std::vector<std::vector<float>>& loops,
-                                   int loopsPerChannel, std::uint32_t position, std::uint32_t n)
-{
-    for (int c = 0; c < numChannels; ++c)
-    {
-        float* out = outputs[std::size_t (c)].data();
-        for (int l = 0; l < loopsPerChannel; ++l)
-        {
-            const float* src = loops[std::size_t (c * loopsPerChannel + l)].data() + position;
-            for (std::uint32_t j = 0; j < n; ++j)
-                out[j] += src[j];
-        }
-    }
-}
-
 void BM_Floor (benchmark::State& state)
 {
     const auto loopsPerChannel = int (state.range (0));
@@ -132,7 +86,7 @@ void BM_Floor (benchmark::State& state)
 
     for (auto _ : state)
     {
-        addStreams (outputs, loops, loopsPerChannel, position, n);
+        Bench::addStreams (outputs, loops, loopsPerChannel, position, n);
         position = position + 2 * n < mainLength ? position + n : 0;
         benchmark::ClobberMemory();
     }
