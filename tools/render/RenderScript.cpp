@@ -9,14 +9,14 @@ namespace Work
 
 namespace
 {
-    struct CommandSpec
+    struct CommandForm
     {
         const char* name;
         std::int32_t code;
         int fields;
     };
 
-    constexpr std::array<CommandSpec, 20> specs { {
+    constexpr std::array<CommandForm, 20> commandForms { {
         { "punch", CommandCode::punch, 3 },
         { "undo", CommandCode::undo, 0 },
         { "redo", CommandCode::redo, 0 },
@@ -39,15 +39,15 @@ namespace
         { "erase", CommandCode::eraseChannel, 1 },
     } };
 
-    const CommandSpec* findSpec (const std::string& word)
+    const CommandForm* findForm (const std::string& word)
     {
         std::int32_t code = 0;
         const auto [end, error] = std::from_chars (word.data(), word.data() + word.size(), code);
         const bool numeric = error == std::errc() && end == word.data() + word.size();
 
-        for (auto& spec : specs)
-            if (numeric ? spec.code == code : word == spec.name)
-                return &spec;
+        for (auto& form : commandForms)
+            if (numeric ? form.code == code : word == form.name)
+                return &form;
         return nullptr;
     }
 
@@ -95,21 +95,21 @@ ParsedScript parseRenderScript (const std::string& text)
         if (tokens.size() < 2)
             return fail (number, "a command is missing after the time");
 
-        const auto* spec = findSpec (tokens[1]);
-        if (spec == nullptr)
+        const auto* form = findForm (tokens[1]);
+        if (form == nullptr)
             return fail (number, "unknown command '" + tokens[1] + "'");
 
         const auto fields = int (tokens.size()) - 2;
-        if (fields != spec->fields)
-            return fail (number, std::string (spec->name) + " takes " + std::to_string (spec->fields) + " field"
-                                     + (spec->fields == 1 ? "" : "s") + ", not " + std::to_string (fields));
+        if (fields != form->fields)
+            return fail (number, std::string (form->name) + " takes " + std::to_string (form->fields) + " field"
+                                     + (form->fields == 1 ? "" : "s") + ", not " + std::to_string (fields));
 
         std::int32_t values[3] = {};
         for (int f = 0; f < fields; ++f)
             if (! readNumber (tokens[std::size_t (2 + f)], values[f]))
                 return fail (number, "field '" + tokens[std::size_t (2 + f)] + "' is not a whole number");
 
-        entry.command = { spec->code, values[0], values[1], values[2], entry.sample };
+        entry.command = { form->code, values[0], values[1], values[2], entry.sample };
         lastSample = entry.sample;
         result.commands.push_back (entry);
     }
