@@ -26,16 +26,6 @@ public:
     // LooperGuiClient
     void textShown (const char* text) override { notice.setText (juce::String::fromUTF8 (text), juce::dontSendNotification); }
     void midiInputIgnoredShown() override { notice.setText ("MIDI input was ignored while the engine was busy.", juce::dontSendNotification); }
-    void transportShown (bool) override {}
-    void confirmationShown (bool) override {}
-    void stripDimmed (int, bool) override {}
-    void busSelectionShown (int, int) override {}
-    void toMainShown (int, bool) override {}
-    void clockOutputShown (bool) override {}
-    void clockMessage (const LooperMessage&) override {}
-    void statusShown (const LooperStatus&) override {}
-    void loopsReset() override {}
-    void mixReset() override {}
 
 private:
     juce::Label notice, deviceStatus;

@@ -7,28 +7,29 @@
 namespace Work
 {
 
-/** What the looper's GUI pass shows, implemented by the performance screen. [message] */
+/** What the looper's GUI pass shows, implemented by the performance screen; every view it does
+    not have is left alone. [message] */
 class LooperGuiClient
 {
 public:
     virtual ~LooperGuiClient() = default;
 
-    virtual void transportShown (bool playing) = 0;
-    virtual void confirmationShown (bool visible) = 0;
-    virtual void stripDimmed (int loopChannel, bool dimmed) = 0;
-    virtual void busSelectionShown (int loopChannel, int bus) = 0;
-    virtual void toMainShown (int bus, bool on) = 0;
-    virtual void clockOutputShown (bool on) = 0;
-    virtual void clockMessage (const LooperMessage& message) = 0;
-    virtual void statusShown (const LooperStatus& status) = 0;
-    virtual void textShown (const char* text) = 0;
-    virtual void midiInputIgnoredShown() = 0;
+    virtual void transportShown (bool /*playing*/) {}
+    virtual void confirmationShown (bool /*visible*/) {}
+    virtual void stripDimmed (int /*loopChannel*/, bool /*dimmed*/) {}
+    virtual void busSelectionShown (int /*loopChannel*/, int /*bus*/) {}
+    virtual void toMainShown (int /*bus*/, bool /*on*/) {}
+    virtual void clockOutputShown (bool /*on*/) {}
+    virtual void clockMessage (const LooperMessage& /*message*/) {}
+    virtual void statusShown (const LooperStatus& /*status*/) {}
+    virtual void textShown (const char* /*text*/) {}
+    virtual void midiInputIgnoredShown() {}
 
     /** All loops were reset: the views return to their empty state. */
-    virtual void loopsReset() = 0;
+    virtual void loopsReset() {}
 
     /** The mix was reset: mute, solo and bus views return to their defaults. */
-    virtual void mixReset() = 0;
+    virtual void mixReset() {}
 };
 
 /** The mixer parts the looper's commands reach: the loop channels' bus routing and the bus

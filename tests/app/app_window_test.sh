@@ -21,14 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A JACK server of our own, never one of the machine's.
-export JACK_DEFAULT_SERVER="varnolo-test-$$"
-export JACK_NO_START_SERVER=1
-export JACK_NO_AUDIO_RESERVATION=1
-jackd --no-realtime -d dummy -r 48000 -p 256 > "$work/jack.log" 2>&1 &
-jack_pid=$!
-for _ in $(seq 100); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
-jack_lsp > /dev/null 2>&1 || fail "the test's JACK server did not start: $(tail -n 3 "$work/jack.log")"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/private_jack.sh"
+start_private_jack 256 "$work/jack.log"
 
 # Our own display, chosen by Xvfb itself so parallel runs never collide.
 exec 5> "$work/display"

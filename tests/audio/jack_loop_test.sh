@@ -16,13 +16,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export JACK_DEFAULT_SERVER="varnolo-jack-test-$$"
-export JACK_NO_START_SERVER=1
-export JACK_NO_AUDIO_RESERVATION=1
-jackd --no-realtime -d dummy -r 48000 -p 64 > "$work/jack.log" 2>&1 &
-jack_pid=$!
-for _ in $(seq 100); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
-jack_lsp > /dev/null 2>&1 || fail "JACK server did not start: $(tail -n 3 "$work/jack.log")"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/private_jack.sh"
+start_private_jack 64 "$work/jack.log"
 
 # 3 seconds of a 440 Hz tone on both channels.
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 3 sine 440 gain -6 || fail "sox could not make the tone"

@@ -1,5 +1,6 @@
 #include "OfflineRenderer.h"
 #include "engine/MemorySystem.h"
+#include "support/EngineEnvironment.h"
 #include "mixer/GainTables.h"
 
 #include <juce_events/juce_events.h>
@@ -12,22 +13,7 @@ using namespace Work;
 
 namespace
 {
-class EngineEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        MemorySystem::startEngineRuntime();
-        ASSERT_EQ (MemorySystem::startSampleMemory (768), 256u);
-    }
-    void TearDown() override
-    {
-        MemorySystem::stopSampleMemory();
-        MemorySystem::stopEngineRuntime();
-    }
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new EngineEnvironment());
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new Testing::EngineEnvironment());
 
 /** Input 0: a value that tells its own sample position; input 1 silent. */
 juce::AudioBuffer<float> countingInput (int samples)

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/MemorySystem.h"
+
+#include <gtest/gtest.h>
+
+namespace Work::Testing
+{
+
+/** The engine runtime and a 256 MB sample pool for the whole test binary, as the program has. */
+class EngineEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        MemorySystem::startEngineRuntime();
+        ASSERT_EQ (MemorySystem::startSampleMemory (768), 256u);
+    }
+
+    void TearDown() override
+    {
+        MemorySystem::stopSampleMemory();
+        MemorySystem::stopEngineRuntime();
+    }
+};
+
+} // namespace Work::Testing
