@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioCallbackClients.h"
+#include "engine/CallbackClients.h"
 #include "BlockClock.h"
 #include "CallbackDisabler.h"
 #include "Patches.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioCallbackClients.h"
+#include "engine/CallbackClients.h"
 #include "AudioDevice.h"
 #include "Patches.h"
 #include "engine/LooperHost.h"

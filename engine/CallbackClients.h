@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Processor.h"
+#include "Processor.h"
 
 namespace Work
 {

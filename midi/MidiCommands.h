@@ -1,0 +1,232 @@
+#pragma once
+
+#include "engine/CallbackClients.h"
+#include "engine/GuiTimerClient.h"
+#include "engine/LockFreeFifo.h"
+#include "mixer/ParameterHolders.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+/** The command objects every performance control embeds, so that the mouse (message thread),
+    MIDI (MIDI input thread) and the engine (audio thread) can all act on it.
+
+    How it works: the mouse and MIDI never act directly. They leave a time-stamped request in
+    one of the command's two queues (one per producing thread, so each stays single-producer),
+    and at the start of every audio block the command's preAudioCallback hands what is waiting
+    to the engine; the GUI timer then shows what the engine did. Three kinds exist:
+    - momentary (SimpleCommand): everything waiting in one block collapses into one execution,
+      carrying the latest time stamp, MIDI winning over the mouse;
+    - on/off (ToggleCommand): one event per block, MIDI first, so two flips never merge;
+    - continuous (ControlChangeListener): the latest value is applied when it changed.
+    Nothing here allocates after construction, locks or waits.
+*/
+namespace Work::MidiCommands
+{
+
+/** The name under which a control's MIDI mappings are saved: its display name made into a
+    valid XML element name (spaces become underscores, other characters outside letters,
+    digits, '_', '-' and '.' are dropped, and a name that would not start with a letter or '_'
+    gets a leading '_'). */
+[[nodiscard]] std::string serializationNameFor (const std::string& displayName);
+
+/** What every MIDI-driven control shares: its names, whether it may share a MIDI message with
+    others, and the learn flags. */
+class MidiGuiListener : public GuiTimerClient
+    , public PreAudioCallbackClient
+{
+public:
+    MidiGuiListener (std::string displayName, bool shareable);
+
+    const std::string& getSerializationName() const noexcept { return serializationName; }
+    const std::string& getDisplayName() const noexcept { return displayName; }
+    [[nodiscard]] bool isShareable() const noexcept { return shareable; }
+
+    /** [message] The GUI's reaction once the engine has run the command. */
+    virtual void guiFeedback (std::int64_t nowMs) = 0;
+
+    /** [message] Back to the control's default value (continuous controls only). */
+    virtual void resetToDefault() = 0;
+
+    std::atomic<bool> learnRequested { false };
+    std::atomic<bool> learnEnabled { false };
+
+private:
+    std::string serializationName, displayName;
+    bool shareable;
+};
+
+/** A momentary control: every matching message triggers it once. */
+class CommandListener : public MidiGuiListener
+{
+public:
+    using MidiGuiListener::MidiGuiListener;
+
+    virtual void midiTriggered (std::int64_t timeMs) noexcept = 0; // [midi]
+    virtual void guiTriggered (std::int64_t timeMs) noexcept = 0;  // [message]
+};
+
+class SimpleCommand : public CommandListener
+{
+public:
+    SimpleCommand (std::string displayName, bool shareable);
+
+    static constexpr int queueCapacity = 16;
+
+    void midiTriggered (std::int64_t timeMs) noexcept override { midiQueue.push (timeMs); }
+    void guiTriggered (std::int64_t timeMs) noexcept override { guiQueue.push (timeMs); }
+
+    /** [audio] Runs the command once if anything is waiting, with the latest time stamp. */
+    void preAudioCallback() noexcept override;
+
+    /** [message] Shows the feedback of an execution since the last tick. */
+    void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
+
+    void resetToDefault() override {}
+
+protected:
+    /** [audio] The control's action, e.g. posting a looper command. */
+    virtual void execute (std::int64_t timeMs) noexcept = 0;
+
+private:
+    LockFreeFifo<std::int64_t> midiQueue { queueCapacity };
+    LockFreeFifo<std::int64_t> guiQueue { queueCapacity };
+    std::atomic<bool> executedFlag { false };
+};
+
+enum class ToggleMode : std::int32_t
+{
+    off = 0,
+    on = 1,
+    flip = 2
+};
+
+/** An on/off control: a matching message flips it, or with followsControllerValue a controller
+    value sets it (on from 64). */
+class ToggleListener : public MidiGuiListener
+{
+public:
+    ToggleListener (std::string displayName, bool shareable, bool followsControllerValue);
+
+    [[nodiscard]] bool followsControllerValue() const noexcept { return followsValue; }
+
+    virtual void guiToggled (std::int64_t timeMs) noexcept = 0;                 // [message]
+    virtual void midiToggled (std::int64_t timeMs) noexcept = 0;                // [midi]
+    virtual void midiSetState (std::int64_t timeMs, int value) noexcept = 0;    // [midi]
+
+private:
+    bool followsValue;
+};
+
+class ToggleCommand : public ToggleListener
+{
+public:
+    ToggleCommand (std::string displayName, bool shareable, bool followsControllerValue);
+
+    static constexpr int queueCapacity = 16;
+
+    struct ToggleEvent
+    {
+        std::int64_t timeMs;
+        ToggleMode mode;
+    };
+
+    void guiToggled (std::int64_t timeMs) noexcept override { guiQueue.push ({ timeMs, ToggleMode::flip }); }
+    void midiToggled (std::int64_t timeMs) noexcept override { midiQueue.push ({ timeMs, ToggleMode::flip }); }
+    void midiSetState (std::int64_t timeMs, int value) noexcept override
+    {
+        midiQueue.push ({ timeMs, value >= 64 ? ToggleMode::on : ToggleMode::off });
+    }
+
+    /** [audio] Runs at most one waiting event, MIDI before the mouse. */
+    void preAudioCallback() noexcept override;
+
+    /** [message] Shows the state the engine reported, when it changed. */
+    void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
+
+    void resetToDefault() override {}
+
+    /** The state the engine reports (set from the looper's notices). */
+    std::atomic<bool> state { false };
+
+    [[nodiscard]] bool getShownState() const noexcept { return shownState; }
+
+protected:
+    /** [audio] The control's action for one event. */
+    virtual void execute (ToggleMode mode, std::int64_t timeMs) noexcept = 0;
+
+private:
+    LockFreeFifo<ToggleEvent> midiQueue { queueCapacity };
+    LockFreeFifo<ToggleEvent> guiQueue { queueCapacity };
+    bool shownState = false;
+};
+
+/** A continuous control (a slider): the latest controller or mouse value becomes its value. */
+class ControlChangeListener : public MidiGuiListener
+{
+public:
+    ControlChangeListener (std::string displayName, bool shareable, int initialValue);
+
+    /** [midi] A controller value (clamped to 0..127). */
+    void midiValue (int value) noexcept { latestValue.store (clampValue (value), std::memory_order_relaxed); }
+
+    /** [message] A value set on screen. */
+    void guiValue (int value) noexcept { latestValue.store (clampValue (value), std::memory_order_relaxed); }
+
+    void resetToDefault() override { latestValue.store (defaultValue, std::memory_order_relaxed); }
+
+    /** [audio] Hands a changed value to the engine. */
+    void preAudioCallback() noexcept override;
+
+    /** [message] Moves the on-screen control to the latest value when they differ. */
+    void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
+
+    void guiFeedback (std::int64_t) override {}
+
+    [[nodiscard]] int getLatestValue() const noexcept { return latestValue.load (std::memory_order_relaxed); }
+    [[nodiscard]] int getDefaultValue() const noexcept { return defaultValue; }
+
+protected:
+    /** [audio] Writes the value into the engine. */
+    virtual void applyValue (int value) noexcept = 0;
+
+    /** [message] The value the screen shows now. */
+    [[nodiscard]] virtual int shownValue() const = 0;
+
+    /** [message] Shows a new value. */
+    virtual void showValue (int value) = 0;
+
+private:
+    static int clampValue (int v) noexcept { return v < 0 ? 0 : (v > 127 ? 127 : v); }
+
+    std::atomic<int> latestValue;
+    int appliedValue;
+    int defaultValue;
+};
+
+/** The continuous command behind a volume or pan/balance control: writes the engine's holder. */
+template <typename Holder>
+class HolderValueCommand : public ControlChangeListener
+{
+public:
+    using ControlChangeListener::ControlChangeListener;
+
+    /** [message, before audio or with audio held off] The engine holder; may be null. */
+    void setHolder (Holder* holderToUse) noexcept { holder = holderToUse; }
+
+protected:
+    void applyValue (int value) noexcept override
+    {
+        if (holder != nullptr)
+            write (*holder, value);
+    }
+
+private:
+    static void write (ControlChangeVolumeListener& h, int v) noexcept { h.setVolume (v); }
+    static void write (ControlChangePanOrBalanceListener& h, int v) noexcept { h.setPanOrBalance (v); }
+
+    Holder* holder = nullptr;
+};
+
+} // namespace Work::MidiCommands
