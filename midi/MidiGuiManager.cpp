@@ -1,0 +1,274 @@
+#include "MidiGuiManager.h"
+
+namespace Work
+{
+
+using namespace MidiCommands;
+
+namespace
+{
+    constexpr int deepestMappingDocument = 8; // root, control elements: anything deeper is not ours
+
+    /** How deep the elements of an XML text nest, counted without parsing it: a parser that
+        recurses must never meet a file built to exhaust its stack. */
+    int nestingDepth (const juce::String& text)
+    {
+        int depth = 0, deepest = 0;
+        auto p = text.getCharPointer();
+
+        while (! p.isEmpty())
+        {
+            const auto c = p.getAndAdvance();
+            if (c != '<')
+                continue;
+
+            const auto next = *p;
+            if (next == '/')
+                --depth;
+            else if (next != '?' && next != '!')
+                deepest = juce::jmax (deepest, ++depth);
+
+            // A tag closed by "/>" does not stay open.
+            juce::juce_wchar previous = 0;
+            while (! p.isEmpty() && *p != '>')
+                previous = p.getAndAdvance();
+            if (previous == '/' && next != '/')
+                --depth;
+        }
+
+        return deepest;
+    }
+
+    MidiCommandKind kindsInImportOrder[] = { MidiCommandKind::momentary, MidiCommandKind::toggle,
+                                             MidiCommandKind::continuous };
+} // namespace
+
+std::unique_ptr<juce::XmlElement> parseMappingDocument (const juce::String& text, const juce::String& rootTag)
+{
+    if (text.isEmpty() || nestingDepth (text) > deepestMappingDocument)
+        return {};
+
+    auto document = juce::parseXML (text);
+
+    if (document == nullptr || ! document->hasTagName (rootTag))
+        return {};
+
+    return document;
+}
+
+MidiGuiManager::MidiGuiManager (juce::PropertiesFile* settingsToUse, MidiInputCallbackManager& fanOut)
+    : MidiInputCallbackItem (fanOut)
+    , settings (settingsToUse)
+{
+    if (settings != nullptr)
+    {
+        document = parseMappingDocument (settings->getValue (mappingsKey), mappingsKey);
+        dispatcher.setFilterKeys (parseKeyList (settings->getValue (filterKey).toStdString()));
+    }
+
+    if (document == nullptr)
+        document = std::make_unique<juce::XmlElement> (mappingsKey);
+}
+
+MidiGuiManager::~MidiGuiManager() = default;
+
+void MidiGuiManager::registerWithSavedKeys (MidiCommandKind kind, MidiGuiListener* listener)
+{
+    std::vector<MidiKey> keys;
+
+    if (auto* saved = document->getChildByName (juce::String (listener->getSerializationName())))
+        keys = parseKeyList (saved->getStringAttribute (keysAttribute).toStdString());
+
+    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    const auto now = juce::Time::currentTimeMillis();
+
+    switch (kind)
+    {
+        case MidiCommandKind::momentary: dispatcher.registerMomentary (static_cast<CommandListener*> (listener), keys, now); break;
+        case MidiCommandKind::continuous: dispatcher.registerContinuous (static_cast<ControlChangeListener*> (listener), keys, now); break;
+        case MidiCommandKind::toggle: dispatcher.registerToggle (static_cast<ToggleListener*> (listener), keys, now); break;
+    }
+}
+
+void MidiGuiManager::registerMomentary (CommandListener* listener)
+{
+    registerWithSavedKeys (MidiCommandKind::momentary, listener);
+}
+
+void MidiGuiManager::registerContinuous (ControlChangeListener* listener)
+{
+    registerWithSavedKeys (MidiCommandKind::continuous, listener);
+}
+
+void MidiGuiManager::registerToggle (ToggleListener* listener)
+{
+    registerWithSavedKeys (MidiCommandKind::toggle, listener);
+}
+
+void MidiGuiManager::unregister (MidiCommandKind kind, MidiGuiListener* listener)
+{
+    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    dispatcher.unregister (kind, listener);
+}
+
+juce::String MidiGuiManager::assign (MidiCommandKind kind, MidiGuiListener* listener, MidiKey key)
+{
+    std::string error;
+    {
+        const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+        error = dispatcher.assign (kind, listener, key, juce::Time::currentTimeMillis());
+    }
+
+    if (error.empty())
+        saveControl (kind, listener);
+
+    return juce::String (error);
+}
+
+void MidiGuiManager::removeMapping (MidiCommandKind kind, MidiKey key, MidiGuiListener* listener, bool save)
+{
+    {
+        const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+        dispatcher.removeMapping (kind, key, listener);
+    }
+
+    if (save)
+        saveControl (kind, listener);
+}
+
+void MidiGuiManager::removeAllMappings (MidiCommandKind kind, MidiGuiListener* listener, bool save)
+{
+    {
+        const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+        dispatcher.removeAllMappings (kind, listener);
+    }
+
+    if (save)
+        saveControl (kind, listener);
+}
+
+std::vector<MidiKey> MidiGuiManager::keysOf (MidiCommandKind kind, const MidiGuiListener* listener) const
+{
+    return dispatcher.keysOf (kind, listener);
+}
+
+void MidiGuiManager::saveControl (MidiCommandKind kind, MidiGuiListener* listener)
+{
+    const juce::String name (listener->getSerializationName());
+    const auto keys = dispatcher.keysOf (kind, listener);
+    auto* element = document->getChildByName (name);
+
+    if (keys.empty())
+    {
+        if (element != nullptr)
+            document->removeChildElement (element, true);
+    }
+    else
+    {
+        if (element == nullptr)
+            element = document->createNewChildElement (name);
+        element->setAttribute (keysAttribute, juce::String (formatKeyList (keys)));
+    }
+
+    storeDocument();
+}
+
+void MidiGuiManager::storeDocument()
+{
+    if (settings != nullptr)
+        settings->setValue (mappingsKey, document.get());
+}
+
+void MidiGuiManager::setFilterKeys (std::vector<MidiKey> keys)
+{
+    if (settings != nullptr)
+        settings->setValue (filterKey, juce::String (formatKeyList (keys)));
+    dispatcher.setFilterKeys (std::move (keys));
+}
+
+juce::String MidiGuiManager::exportMappings (const juce::File& chosen)
+{
+    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    const auto file = chosen.hasFileExtension (fileExtension) ? chosen : chosen.withFileExtension (fileExtension);
+    juce::XmlElement exported (fileRootTag);
+
+    for (auto kind : { MidiCommandKind::momentary, MidiCommandKind::continuous, MidiCommandKind::toggle })
+        for (auto* listener : dispatcher.listenersOf (kind))
+            if (const auto keys = dispatcher.keysOf (kind, listener); ! keys.empty())
+                exported.createNewChildElement (juce::String (listener->getSerializationName()))
+                    ->setAttribute (keysAttribute, juce::String (formatKeyList (keys)));
+
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+
+    if (! exported.writeTo (file, format))
+        return "The MIDI assignments could not be written to " + file.getFullPathName() + ".";
+
+    if (settings != nullptr)
+        settings->setValue (lastFileKey, file.getFullPathName());
+
+    return {};
+}
+
+MidiGuiManager::ImportResult MidiGuiManager::importMappings (const juce::File& file)
+{
+    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+
+    if (! file.existsAsFile())
+        return { false, "There is no file " + file.getFullPathName() + "." };
+
+    if (file.getSize() > largestFile)
+        return { false, file.getFileName() + " is too large to be a MIDI assignment file." };
+
+    const auto imported = parseMappingDocument (file.loadFileAsString(), fileRootTag);
+
+    if (imported == nullptr)
+        return { false, file.getFileName() + " is not a MIDI assignment file." };
+
+    if (settings != nullptr)
+        settings->setValue (lastFileKey, file.getFullPathName());
+
+    juce::String report;
+
+    for (auto kind : kindsInImportOrder)
+        for (auto* listener : std::vector<MidiGuiListener*> (dispatcher.listenersOf (kind)))
+        {
+            removeAllMappings (kind, listener, true);
+            const auto* element = imported->getChildByName (juce::String (listener->getSerializationName()));
+
+            if (element == nullptr)
+                continue;
+
+            for (const auto key : parseKeyList (element->getStringAttribute (keysAttribute).toStdString()))
+                if (const auto error = assign (kind, listener, key); error.isNotEmpty())
+                    report << juce::String (listener->getDisplayName()) << ": " << describeMidiKey (key, true) << ": "
+                           << error << "\n";
+        }
+
+    return { true, report };
+}
+
+void MidiGuiManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+{
+    handleMessage (message.getRawData(), std::size_t (juce::jmax (0, message.getRawDataSize())),
+                   juce::Time::currentTimeMillis());
+}
+
+void MidiGuiManager::handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t now) noexcept
+{
+    const CallbackDisabler::ScopedCallback guard (*this);
+    const auto key = packMidiKey (bytes, numBytes, midiChannelMask.load (std::memory_order_relaxed));
+
+    if (key != 0 && dispatcher.isFiltered (key))
+        return;
+
+    if (guard.isEnabled())
+        dispatcher.dispatch (key, now);
+    else if (auto* client = disabledClient.load (std::memory_order_acquire))
+        client->midiInputWhileDisabled();
+
+    if (auto* client = notificationClient.load (std::memory_order_acquire))
+        client->midiMessageArrived();
+}
+
+} // namespace Work

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "MidiDispatcher.h"
+#include "MidiInputCallbackManager.h"
+#include "audio/CallbackDisabler.h"
+
+#include <juce_data_structures/juce_data_structures.h>
+
+#include <atomic>
+#include <memory>
+
+namespace Work
+{
+
+/** The link between MIDI input and the controls: the controls' MIDI mappings, kept in the
+    settings file and in exportable files, and the dispatch of every incoming message.
+
+    A message on the MIDI input thread: its key is taken; a key on the filter list is ignored
+    entirely;
+    otherwise, unless dispatch is held off (the callback gate, raised while the MIDI log window
+    shows), every matching mapping fires; while held off the disabled-message client (the
+    looper) is told instead. The notification client (the activity light) hears of every
+    message that was not filtered.
+
+    Every change of a list or table happens on the message thread with MIDI input withdrawn
+    (the fan-out's disable scope), so the MIDI thread never reads a table being changed.
+*/
+class MidiGuiManager final : public MidiInputCallbackManager::MidiInputCallbackItem
+    , public CallbackDisabler::Manager
+{
+public:
+    /** Told of a message that arrived while dispatch was held off. [midi] */
+    class MidiCallbackDisablerMessageClient
+    {
+    public:
+        virtual ~MidiCallbackDisablerMessageClient() = default;
+        virtual void midiInputWhileDisabled() noexcept = 0;
+    };
+
+    /** Told of every message that was not filtered. [midi] */
+    class MidiInputCallbackNotificationClient
+    {
+    public:
+        virtual ~MidiInputCallbackNotificationClient() = default;
+        virtual void midiMessageArrived() noexcept = 0;
+    };
+
+    /** settings may be null: nothing is then loaded or saved. */
+    MidiGuiManager (juce::PropertiesFile* settings, MidiInputCallbackManager& fanOut);
+    ~MidiGuiManager() override;
+
+    // [message] Registration reads the control's saved keys.
+    void registerMomentary (MidiCommands::CommandListener* listener);
+    void registerContinuous (MidiCommands::ControlChangeListener* listener);
+    void registerToggle (MidiCommands::ToggleListener* listener);
+    void unregister (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener);
+
+    /** [message] Maps and saves; empty on success, else why not (nothing changed). */
+    juce::String assign (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener, MidiKey key);
+
+    void removeMapping (MidiCommandKind kind, MidiKey key, MidiCommands::MidiGuiListener* listener, bool save);
+    void removeAllMappings (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener, bool save);
+    [[nodiscard]] std::vector<MidiKey> keysOf (MidiCommandKind kind, const MidiCommands::MidiGuiListener* listener) const;
+
+    /** [message] Replaces and saves the filter list; safe while MIDI arrives. */
+    void setFilterKeys (std::vector<MidiKey> keys);
+    [[nodiscard]] std::vector<MidiKey> getFilterKeys() const { return dispatcher.getFilterKeys(); }
+
+    /** [message] Writes every mapping to file; empty on success, else what went wrong. */
+    juce::String exportMappings (const juce::File& file);
+
+    struct ImportResult
+    {
+        bool applied = false;
+        juce::String report; // why nothing was applied, or the keys that could not be assigned
+    };
+
+    /** [message] Replaces the mappings of every registered control with the file's. A file that
+        is missing, too large, not a mapping file or not XML changes nothing. */
+    ImportResult importMappings (const juce::File& file);
+
+    void setDisabledMessageClient (MidiCallbackDisablerMessageClient* client) noexcept { disabledClient = client; }
+    void setNotificationClient (MidiInputCallbackNotificationClient* client) noexcept { notificationClient = client; }
+
+    /** [midi] */
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+
+    /** [midi] The same for raw bytes at time nowMs. */
+    void handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t nowMs) noexcept;
+
+    [[nodiscard]] const juce::XmlElement& getDocument() const noexcept { return *document; }
+
+    static constexpr const char* mappingsKey = "midiMappings";
+    static constexpr const char* filterKey = "midiFilter";
+    static constexpr const char* lastFileKey = "midiMappingFile";
+    static constexpr const char* fileRootTag = "varnoloMidiMappings";
+    static constexpr const char* keysAttribute = "keys";
+    static constexpr const char* fileExtension = ".varnolomidi";
+
+    /** Mapping files larger than this are refused before they are read. */
+    static constexpr juce::int64 largestFile = 1 << 20;
+
+private:
+    void registerWithSavedKeys (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener);
+    void saveControl (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener);
+    void storeDocument();
+
+    juce::PropertiesFile* settings;
+    MidiDispatcher dispatcher;
+    std::unique_ptr<juce::XmlElement> document;
+    std::atomic<MidiCallbackDisablerMessageClient*> disabledClient { nullptr };
+    std::atomic<MidiInputCallbackNotificationClient*> notificationClient { nullptr };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiGuiManager)
+};
+
+/** Reads a mapping document from text: null when it is not XML, nests deeper than any mapping
+    document does, or has another root tag. */
+[[nodiscard]] std::unique_ptr<juce::XmlElement> parseMappingDocument (const juce::String& text, const juce::String& rootTag);
+
+} // namespace Work
