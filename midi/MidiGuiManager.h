@@ -114,8 +114,8 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiGuiManager)
 };
 
-/** Reads a mapping document from text: null when it is not XML, nests deeper than any mapping
-    document does, or has another root tag. */
+/** Reads a mapping document from text: null unless it is the root element rootTag holding only
+    empty elements with attributes (what the program writes). */
 [[nodiscard]] std::unique_ptr<juce::XmlElement> parseMappingDocument (const juce::String& text, const juce::String& rootTag);
 
 } // namespace Work

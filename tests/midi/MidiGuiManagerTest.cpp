@@ -191,7 +191,9 @@ TEST_F (MidiGuiManagerTest, BadMappingFilesChangeNothingOrApplyOnlyTheirValidKey
                              Refused { "truncated.varnolomidi", "<varnoloMidiMappings><Start keys=\"9452" },
                              Refused { "other.varnolomidi", "<somethingElse><Start keys=\"9452608\"/></somethingElse>" },
                              Refused { "deep.varnolomidi", "<varnoloMidiMappings>" + deep },
-                             Refused { "empty.varnolomidi", "" } })
+                             Refused { "empty.varnolomidi", "" },
+                             Refused { "hang.varnolomidi", "<77>4<?>4<<?>/'/7" }, // once hung a general XML parser
+                             Refused { "nested.varnolomidi", "<varnoloMidiMappings><Start><a/></Start></varnoloMidiMappings>" } })
     {
         const auto result = manager.importMappings (writeFile (bad.name, bad.text));
         EXPECT_FALSE (result.applied) << bad.name;
