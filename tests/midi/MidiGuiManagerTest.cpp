@@ -1,5 +1,6 @@
 #include "engine/MemorySystem.h"
 #include "midi/MidiGuiManager.h"
+#include "support/AllocationCounter.h"
 
 #include <juce_events/juce_events.h>
 
@@ -231,4 +232,48 @@ TEST_F (MidiGuiManagerTest, AGarbledStoredDocumentLoadsEmpty)
         EXPECT_EQ (manager.getFilterKeys(), (std::vector<MidiKey> { 12 }));
         EXPECT_EQ (manager.getDocument().getTagName(), MidiGuiManager::mappingsKey);
     }
+}
+
+TEST_F (MidiGuiManagerTest, AnyBytesAreSafeAndTheMidiPathNeverTouchesTheHeap)
+{
+    MidiGuiManager manager (settings.get(), fanOut);
+    Counter counter;
+    manager.setNotificationClient (&counter);
+    Button start ("Start");
+    Switch mute ("Mute 1");
+    struct Slider : ControlChangeListener
+    {
+        Slider() : ControlChangeListener ("Volume 1", true, 100) {}
+        void applyValue (int v) noexcept override { applied = v; }
+        int shownValue() const override { return 0; }
+        void showValue (int) override {}
+        int applied = -1;
+    } volume;
+    manager.registerMomentary (&start);
+    manager.registerToggle (&mute);
+    manager.registerContinuous (&volume);
+    ASSERT_EQ (manager.assign (MidiCommandKind::momentary, &start, 0x903c40), "");
+    ASSERT_EQ (manager.assign (MidiCommandKind::toggle, &mute, 0xb01400), "");
+    ASSERT_EQ (manager.assign (MidiCommandKind::continuous, &volume, 0xb00700), "");
+    manager.setFilterKeys ({ 0xb00900 });
+
+    const std::vector<std::vector<std::uint8_t>> messages {
+        { 0xf0, 0x43, 0x12, 0x00, 0xf7 }, { 0xf8 }, { 0xfe }, { 0xff }, { 0x3c, 0x40 }, { 0x90 }, { 0xb0, 7 },
+        { 0xe0, 0x00, 0x40 }, {}, { 0x90, 60, 64 }, { 0xb3, 7, 99 }, { 0xb0, 20, 127 }, { 0xb0, 9, 1 },
+    };
+
+    Testing::ScopedRealTimeSection section;
+    for (int round = 0; round < 50; ++round)
+    {
+        for (const auto& bytes : messages)
+            manager.handleMessage (bytes.data(), bytes.size(), round * 1000);
+        start.preAudioCallback();
+        mute.preAudioCallback();
+        volume.preAudioCallback();
+    }
+    EXPECT_EQ (section.heapCalls(), 0);
+    EXPECT_EQ (start.executions, 50);
+    EXPECT_EQ (mute.lastMode, ToggleMode::on);
+    EXPECT_EQ (volume.applied, 99);
+    EXPECT_EQ (counter.arrived, 50 * int (messages.size() - 1)) << "everything but the filtered controller is seen";
 }
