@@ -14,7 +14,7 @@ namespace
     const char* const knownPluginsKey = "knownPlugins";
 } // namespace
 
-MainAppWindow::MainAppWindow (MainSettings& settingsToUse)
+MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackManager& midiInput)
     : juce::DocumentWindow (ProductInfo::getNameWithVersion(), ColourPalette::backgroundColour(),
                             juce::DocumentWindow::allButtons)
     , settings (settingsToUse)
@@ -25,7 +25,7 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse)
         static_cast<std::uint64_t> (juce::jmax (0, juce::SystemStats::getMemorySizeInMegabytes())));
 
     if (poolMegabytes > 0)
-        mainAudio = std::make_unique<MainAudio> (&settings.getApplicationProperties());
+        mainAudio = std::make_unique<MainAudio> (&settings.getApplicationProperties(), &midiInput);
 
     instance = this;
 

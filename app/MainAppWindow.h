@@ -31,7 +31,7 @@ class MainAppWindow final : public juce::DocumentWindow
     , private MainSettings::Listener
 {
 public:
-    explicit MainAppWindow (MainSettings& settings);
+    MainAppWindow (MainSettings& settings, MidiInputCallbackManager& midiInput);
     ~MainAppWindow() override;
 
     static MainAppWindow* getInstance() noexcept { return instance; }

@@ -41,7 +41,7 @@ void VarnoloApplication::initialise (const juce::String&)
     }
 
     palette = std::make_unique<ColourPalette>();
-    mainWindow = std::make_unique<MainAppWindow> (*settings);
+    mainWindow = std::make_unique<MainAppWindow> (*settings, midiInput);
 }
 
 void VarnoloApplication::shutdown()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "midi/MidiInputCallbackManager.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -42,6 +44,7 @@ public:
     juce::AudioPluginFormatManager& getPluginFormatManager() noexcept { return pluginFormats; }
 
 private:
+    MidiInputCallbackManager midiInput; // outlives the window, whose engine registers with it
     std::unique_ptr<MainSettings> settings;
     std::unique_ptr<ColourPalette> palette;
     std::unique_ptr<MainAppWindow> mainWindow;

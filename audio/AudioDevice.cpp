@@ -5,17 +5,30 @@
 namespace Work
 {
 
-AudioDevice::AudioDevice (juce::ApplicationProperties* propertiesToUse)
+AudioDevice::AudioDevice (juce::ApplicationProperties* propertiesToUse, MidiInputCallbackManager* midiInputToUse)
     : properties (propertiesToUse)
+    , midiInput (midiInputToUse)
 {
     preClients.reserve (64);
     audioClients.reserve (4);
     deviceManager.addAudioCallback (this);
+
+    if (midiInput != nullptr)
+        midiGuiManager = std::make_unique<MidiGuiManager> (properties != nullptr ? properties->getUserSettings() : nullptr,
+                                                           *midiInput);
 }
 
 AudioDevice::~AudioDevice()
 {
     deviceManager.removeAudioCallback (this);
+
+    if (midiInput != nullptr)
+        midiInput->setDeviceManager (nullptr);
+    midiGuiManager = nullptr;
+
+    for (const auto& device : juce::MidiInput::getAvailableDevices())
+        deviceManager.setMidiInputDeviceEnabled (device.identifier, false);
+
     patch.release();
 }
 
@@ -29,6 +42,10 @@ juce::String AudioDevice::openDevice (int numInputs, int numOutputs)
             saved = file->getXmlValue (deviceStateKey);
 
     auto error = deviceManager.initialise (numInputs, numOutputs, saved.get(), true);
+
+    if (midiInput != nullptr)
+        for (const auto& device : juce::MidiInput::getAvailableDevices())
+            deviceManager.setMidiInputDeviceEnabled (device.identifier, true);
 
     // Without any device JUCE may report success and open nothing: that is a failure too.
     if (error.isEmpty() && deviceManager.getCurrentAudioDevice() == nullptr)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CallbackClients.h"
+#include "midi/MidiGuiManager.h"
 #include "BlockClock.h"
 #include "CallbackDisabler.h"
 #include "Patches.h"
@@ -28,8 +29,9 @@ class AudioDevice final : public juce::AudioIODeviceCallback
     , public CallbackDisabler::Manager
 {
 public:
-    /** properties may be null (offline use): nothing is then loaded or saved. */
-    explicit AudioDevice (juce::ApplicationProperties* properties);
+    /** properties may be null (offline use): nothing is then loaded or saved. With a MIDI input
+        fan-out the device owns the MIDI GUI manager, which dispatches MIDI to the controls. */
+    explicit AudioDevice (juce::ApplicationProperties* properties, MidiInputCallbackManager* midiInput = nullptr);
     ~AudioDevice() override;
 
     /** [message] Opens the saved (or default) device for the engine's channel counts. Returns an
@@ -49,6 +51,10 @@ public:
 
     juce::AudioDeviceManager& getDeviceManager() noexcept { return deviceManager; }
 
+    /** The MIDI GUI manager, or null without a MIDI input fan-out. */
+    MidiGuiManager* getMidiGuiManager() noexcept { return midiGuiManager.get(); }
+    MidiInputCallbackManager* getMidiInput() noexcept { return midiInput; }
+
     /** [audio] One block as the device delivers it, at wall-clock time nowMs and nominal rate. */
     void processBlock (const float* const* inputs, int numInputs, float* const* outputs, int numOutputs, int numSamples,
                        std::int64_t nowMs, float nominalRate) noexcept;
@@ -67,7 +73,9 @@ public:
 
 private:
     juce::ApplicationProperties* properties;
+    MidiInputCallbackManager* midiInput;
     juce::AudioDeviceManager deviceManager;
+    std::unique_ptr<MidiGuiManager> midiGuiManager;
     std::vector<PreAudioCallbackClient*> preClients;
     std::vector<AudioCallbackClient*> audioClients;
     IOPatch patch;

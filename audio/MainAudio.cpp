@@ -5,16 +5,22 @@
 namespace Work
 {
 
-MainAudio::MainAudio (juce::ApplicationProperties* properties)
-    : device (properties)
+MainAudio::MainAudio (juce::ApplicationProperties* properties, MidiInputCallbackManager* midiInput)
+    : device (properties, midiInput)
 {
     device.getDeviceManager().addChangeListener (this);
+
+    if (auto* midi = device.getMidiGuiManager())
+        midi->setDisabledMessageClient (&heldOffMidi);
 }
 
 MainAudio::~MainAudio()
 {
     device.getDeviceManager().removeChangeListener (this);
     teardownEngine();
+
+    if (auto* midi = device.getMidiGuiManager())
+        midi->setDisabledMessageClient (nullptr);
 }
 
 bool MainAudio::setupEngine (int inputs, bool stereo, int loopChannels, int buses)
@@ -33,6 +39,7 @@ bool MainAudio::setupEngine (int inputs, bool stereo, int loopChannels, int buse
     looper = std::make_unique<VarnoloLooper> (*memory, engineInputs, bufferPatch.getNumChannels(), stereo);
     looper->setMixer (this);
     looper->setCallbackGate (&device);
+    heldOffMidi.looper.store (looper.get(), std::memory_order_release);
 
     using Set = MixerChannelSet;
     loopMixerSet = std::make_unique<Set> (gainTables, loopChannels, stereo ? Set::Stereo::yes : Set::Stereo::no,
@@ -67,6 +74,7 @@ void MainAudio::teardownEngine()
     }
 
     bufferPatch.release();
+    heldOffMidi.looper.store (nullptr, std::memory_order_release);
     looper = nullptr;
     loopMixerSet = nullptr;
     busMixerSet = nullptr;
@@ -97,6 +105,9 @@ void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
     auto& manager = device.getDeviceManager();
     manager.removeAudioCallback (&device);
 
+    if (auto* midiInput = device.getMidiInput())
+        midiInput->setDeviceManager (nullptr);
+
     if (auto* current = manager.getCurrentAudioDevice())
     {
         const auto inputLatency = current->getInputLatencyInSamples();
@@ -114,6 +125,9 @@ void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
 
         if (looper != nullptr)
             looper->postText ("");
+
+        if (auto* midiInput = device.getMidiInput())
+            midiInput->setDeviceManager (&manager);
     }
     else
     {

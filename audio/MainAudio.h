@@ -48,8 +48,9 @@ class MainAudio final : public AudioCallbackClient
     , private juce::ChangeListener
 {
 public:
-    /** properties may be null (offline rendering): the device state is then not kept. */
-    explicit MainAudio (juce::ApplicationProperties* properties);
+    /** properties may be null (offline rendering): the device state is then not kept. midiInput,
+        the application's MIDI input fan-out, may be null: the engine then takes no MIDI. */
+    explicit MainAudio (juce::ApplicationProperties* properties, MidiInputCallbackManager* midiInput = nullptr);
     ~MainAudio() override;
 
     /** [message] inputs looper input channels (doubled when stereo), loopChannels loop channels,
@@ -99,10 +100,22 @@ public:
     void prepareEffects();
 
 private:
+    /** Tells the looper of MIDI that arrived while dispatch was held off. [midi] */
+    struct HeldOffMidi final : MidiGuiManager::MidiCallbackDisablerMessageClient
+    {
+        void midiInputWhileDisabled() noexcept override
+        {
+            if (auto* l = looper.load (std::memory_order_acquire))
+                l->midiInputWhileDisabled();
+        }
+        std::atomic<VarnoloLooper*> looper { nullptr };
+    };
+
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void setStatus (const juce::String& text);
 
     AudioDevice device;
+    HeldOffMidi heldOffMidi;
     BufferPatch bufferPatch;
     GainTables gainTables;
     std::unique_ptr<VarnoloLooper> looper;
