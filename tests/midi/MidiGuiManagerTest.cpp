@@ -98,6 +98,9 @@ TEST_F (MidiGuiManagerTest, AssignmentsAreSavedAndComeBackWithTheControl)
         EXPECT_EQ (fanOut.isDisabled(), false) << "every change withdrew MIDI input only while it ran";
     }
 
+    // Through the file on disk, as at the next start.
+    ASSERT_TRUE (settings->save());
+    settings = makeSettings();
     MidiGuiManager again (settings.get(), fanOut);
     Button start ("Start");
     again.registerMomentary (&start);
