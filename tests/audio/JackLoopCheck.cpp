@@ -44,7 +44,7 @@ bool waitFor (const std::function<bool()>& condition, std::int64_t timeoutMs)
 
 int main (int argc, char** argv)
 {
-    const auto seconds = argc > 1 ? std::atof (argv[1]) : 9.0;
+    const auto seconds = argc > 1 ? std::atof (argv[1]) : 10.0; // of playback after the loop is recorded
     juce::ScopedJuceInitialiser_GUI juce;
     Work::MemorySystem::startEngineRuntime();
     if (Work::MemorySystem::startSampleMemory (768) == 0)
@@ -83,8 +83,8 @@ int main (int argc, char** argv)
             std::printf ("loop recorded %.1f s after start\n", double (juce::Time::currentTimeMillis() - start) / 1000.0);
             std::fflush (stdout);
 
-            while (juce::Time::currentTimeMillis() < start + std::int64_t (seconds * 1000.0))
-                std::this_thread::sleep_for (std::chrono::milliseconds (10));
+            // Keep the loop playing for as long as the capture may still run.
+            std::this_thread::sleep_for (std::chrono::milliseconds (std::int64_t (seconds * 1000.0)));
 
             std::printf ("main loop: %u samples\n", engine.getLooper()->getCurrentPart().mainLoopLength());
         }

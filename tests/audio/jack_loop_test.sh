@@ -22,7 +22,7 @@ start_private_jack 64 "$work/jack.log"
 # 2 seconds of a 440 Hz tone on both channels.
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 2 sine 440 gain -6 || fail "sox could not make the tone"
 
-"$checker" 12 > "$work/checker.log" 2>&1 &
+"$checker" 10 > "$work/checker.log" 2>&1 &
 checker_pid=$!
 for _ in $(seq 400); do jack_lsp 2>/dev/null | grep -q '^Varnolo:in_1$' && break; sleep 0.05; done # up to 20 s on a loaded machine
 jack_lsp 2>/dev/null | grep -q '^Varnolo:in_1$' || fail "the engine has no JACK input: $(cat "$work/checker.log")"
