@@ -1,4 +1,5 @@
 #include "engine/MemorySystem.h"
+#include "support/EngineEnvironment.h"
 #include "midi/MidiCommands.h"
 #include "support/AllocationCounter.h"
 
@@ -12,15 +13,7 @@ using namespace Work::MidiCommands;
 
 namespace
 {
-// Command queues take their storage from the engine runtime, as in the program.
-class RuntimeEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override { MemorySystem::startEngineRuntime(); }
-    void TearDown() override { MemorySystem::stopEngineRuntime(); }
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new RuntimeEnvironment());
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new Testing::RuntimeEnvironment());
 
 struct Trigger : SimpleCommand
 {

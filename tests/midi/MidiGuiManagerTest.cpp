@@ -1,4 +1,5 @@
 #include "engine/MemorySystem.h"
+#include "support/EngineEnvironment.h"
 #include "midi/MidiGuiManager.h"
 #include "support/AllocationCounter.h"
 
@@ -11,14 +12,7 @@ using namespace Work::MidiCommands;
 
 namespace
 {
-class RuntimeEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override { MemorySystem::startEngineRuntime(); }
-    void TearDown() override { MemorySystem::stopEngineRuntime(); }
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new RuntimeEnvironment());
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new Testing::RuntimeEnvironment());
 
 struct Button : SimpleCommand
 {

@@ -7,6 +7,14 @@
 namespace Work::Testing
 {
 
+/** The engine runtime alone: queues take their storage from it, as in the program. */
+class RuntimeEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { MemorySystem::startEngineRuntime(); }
+    void TearDown() override { MemorySystem::stopEngineRuntime(); }
+};
+
 /** The engine runtime and a 256 MB sample pool for the whole test binary, as the program has. */
 class EngineEnvironment : public ::testing::Environment
 {
