@@ -87,10 +87,24 @@ VarnoloLooper::Flow VarnoloLooper::startFromStopped (const LooperCommand& comman
     return Flow::stop;
 }
 
-void VarnoloLooper::stepCursorAfterRecording (int cursor) noexcept
+void VarnoloLooper::stepCursorAfterRecording (int cursor, bool always) noexcept
 {
-    if (cursors != nullptr && options.advanceCursorAfterRecording.load (std::memory_order_relaxed))
+    if (cursors != nullptr && (always || options.advanceCursorAfterRecording.load (std::memory_order_relaxed)))
         cursors->moveCursor (cursor, true, true, false);
+}
+
+VarnoloLooper::Flow VarnoloLooper::stopLoopAndStep (int in, int out, std::uint32_t offset, int cursor, bool alwaysStep) noexcept
+{
+    current->stopLoop (in, out, offset);
+    stepCursorAfterRecording (cursor, alwaysStep);
+    return waitFor (offset);
+}
+
+VarnoloLooper::Flow VarnoloLooper::addLoopAt (int in, int out, int channels, std::uint32_t offset, LoopKind kind) noexcept
+{
+    if (! current->addLoop (in, out, channels, offset, kind, playDirection()))
+        return refuse (Why::noLoop);
+    return waitFor (offset);
 }
 
 void VarnoloLooper::stopAllRecordings (std::uint32_t offset) noexcept
@@ -163,12 +177,9 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
 
     if (loopKind == LoopKind::free)
     {
+        // Free loops always step the cursor on, whatever the advance option says.
         if (current->findRecording (in, out))
-        {
-            current->stopLoop (in, out, offset);
-            stepCursorAfterRecording (command.third);
-            return waitFor (offset);
-        }
+            return stopLoopAndStep (in, out, offset, command.third, true);
         if (outputInUse (out))
             return refuse (Why::outputBusy);
         if (! playing)
@@ -177,9 +188,7 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
                 return refuse (Why::stopped);
             startTransport (true);
         }
-        if (! current->addLoop (in, out, channels, offset, LoopKind::free, reverse ? Direction::backwards : Direction::forwards))
-            return refuse (Why::noLoop);
-        return waitFor (offset);
+        return addLoopAt (in, out, channels, offset, LoopKind::free);
     }
 
     if (current->isMainLoopRecording())
@@ -189,7 +198,7 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
         current->stopMainLoop (offset);
         if (auto* manager = clockManager())
             manager->mainLoopClosed (command.time);
-        stepCursorAfterRecording (command.third);
+        stepCursorAfterRecording (command.third, false);
         return waitFor (offset);
     }
 
@@ -207,19 +216,12 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
         return refuse (Why::stopped);
 
     if (current->findRecording (in, out))
-    {
-        current->stopLoop (in, out, offset);
-        stepCursorAfterRecording (command.third);
-        return waitFor (offset);
-    }
+        return stopLoopAndStep (in, out, offset, command.third, false);
 
     if (outputInUse (out))
         return refuse (Why::outputBusy);
 
-    if (! current->addLoop (in, out, channels, offset, loopKind, reverse ? Direction::backwards : Direction::forwards))
-        return refuse (Why::noLoop);
-
-    return waitFor (offset);
+    return addLoopAt (in, out, channels, offset, loopKind);
 }
 
 VarnoloLooper::Flow VarnoloLooper::undo (const LooperCommand& command) noexcept
@@ -400,7 +402,7 @@ VarnoloLooper::Flow VarnoloLooper::moveCursor (const LooperCommand& command, int
     makeMove();
 
     if (const auto newOut = outputUnderCursor (cursor); newOut >= 0)
-        current->addLoop (in, newOut, channels, offset, loopKind, reverse ? Direction::backwards : Direction::forwards);
+        current->addLoop (in, newOut, channels, offset, loopKind, playDirection());
 
     return waitFor (offset);
 }

@@ -108,7 +108,7 @@ int VarnoloLooper::process (const float* const* inputs, float* const* outputs, i
         runCommands();
 
     const auto n = std::uint32_t (numSamples);
-    current->process (inputs, outputs, playing ? n : 0, reverse ? Direction::backwards : Direction::forwards);
+    current->process (inputs, outputs, playing ? n : 0, playDirection());
 
     if (clock != nullptr && clock->tempo != nullptr && current->hasMainLoop() && current->mainLoopLength() > 0)
         clock->tempo->perBlock (n, reverse, playing, clockStart, current->getPosition() % current->mainLoopLength(),

@@ -163,7 +163,11 @@ private:
     [[nodiscard]] MidiClockManager* clockManager() const noexcept { return clock != nullptr ? clock->manager : nullptr; }
     void stopAllRecordings (std::uint32_t offset) noexcept;
     void followUndoneLoop (HistoryEntry::Type type) noexcept;
-    void stepCursorAfterRecording (int cursor) noexcept;
+    /** Steps the cursor on after a recording stopped: always, or when the option says so. */
+    void stepCursorAfterRecording (int cursor, bool always) noexcept;
+    Flow stopLoopAndStep (int in, int out, std::uint32_t offset, int cursor, bool alwaysStep) noexcept;
+    Flow addLoopAt (int in, int out, int channels, std::uint32_t offset, LoopKind kind) noexcept;
+    [[nodiscard]] Direction playDirection() const noexcept { return reverse ? Direction::backwards : Direction::forwards; }
 
     [[nodiscard]] std::uint32_t timeOffset (const LooperCommand& command) const noexcept;
     [[nodiscard]] bool loopsExist() const noexcept;
