@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/LooperHost.h"
+#include "engine/LooperGuiClient.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

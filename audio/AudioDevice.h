@@ -1,10 +1,11 @@
 #pragma once
 
-#include "engine/CallbackClients.h"
+#include "engine/AudioCallbackClient.h"
+#include "engine/PreAudioCallbackClient.h"
 #include "midi/MidiGuiManager.h"
 #include "BlockClock.h"
-#include "CallbackDisabler.h"
-#include "Patches.h"
+#include "engine/CallbackDisabler.h"
+#include "IOPatch.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_data_structures/juce_data_structures.h>

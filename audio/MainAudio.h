@@ -1,9 +1,10 @@
 #pragma once
 
-#include "engine/CallbackClients.h"
+#include "engine/AudioCallbackClient.h"
+#include "engine/MeterFeed.h"
 #include "AudioDevice.h"
-#include "Patches.h"
-#include "engine/LooperHost.h"
+#include "BufferPatch.h"
+#include "engine/LooperMixer.h"
 #include "engine/VarnoloLooper.h"
 #include "mixer/GainTables.h"
 #include "mixer/MixerChannelSet.h"

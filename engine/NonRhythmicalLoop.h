@@ -5,7 +5,7 @@
 namespace Work
 {
 
-/** A free-length loop: it grows like a main loop while recorded, then plays at its own
+/** The free loop: a loop of free length. It grows like a main loop while recorded, then plays at its own
     position, independent of the cycle. One recorded while the direction was reversed plays
     the other way round from the rest. */
 class NonRhythmicalLoop final : public GrowingLoop

@@ -15,7 +15,7 @@
 namespace Work
 {
 
-/** One complete set of loops across all loop channels.
+/** The loop set: one complete set of loops across all loop channels.
 
     How it works: the main loop fixes the cycle (its length times the multiplier); secondary
     loops are locked to the cycle and recorded at the set's position; free loops run on their

@@ -4,12 +4,13 @@
 #include "DataMemory.h"
 #include "DeferredActionRing.h"
 #include "LockFreeFifo.h"
-#include "LooperHost.h"
+#include "LooperGuiClient.h"
+#include "LooperMixer.h"
 #include "LooperMessages.h"
 #include "MidiClock.h"
 #include "Part.h"
 #include "Processor.h"
-#include "audio/CallbackDisabler.h"
+#include "CallbackDisabler.h"
 
 #include <array>
 #include <atomic>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/CallbackClients.h"
+#include "engine/PreAudioCallbackClient.h"
 #include "engine/GuiTimerClient.h"
 #include "engine/LockFreeFifo.h"
 #include "mixer/ParameterHolders.h"

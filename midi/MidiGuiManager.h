@@ -2,7 +2,7 @@
 
 #include "MidiDispatcher.h"
 #include "MidiInputCallbackManager.h"
-#include "audio/CallbackDisabler.h"
+#include "engine/CallbackDisabler.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 
@@ -12,7 +12,7 @@
 namespace Work
 {
 
-/** The link between MIDI input and the controls: the controls' MIDI mappings, kept in the
+/** The MIDI mapping manager, the link between MIDI input and the controls: the controls' MIDI mappings, kept in the
     settings file and in exportable files, and the dispatch of every incoming message.
 
     A message on the MIDI input thread: its key is taken; a key on the filter list is ignored

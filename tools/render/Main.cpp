@@ -2,7 +2,7 @@
 // writes what it gives as a WAV file. See the README for the script format.
 #include "OfflineRenderer.h"
 #include "RenderScript.h"
-#include "audio/Patches.h"
+#include "audio/BufferPatch.h"
 #include "engine/MemorySystem.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>

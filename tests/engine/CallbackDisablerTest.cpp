@@ -1,4 +1,4 @@
-#include "audio/CallbackDisabler.h"
+#include "engine/CallbackDisabler.h"
 
 #include <gtest/gtest.h>
 

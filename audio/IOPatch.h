@@ -1,38 +1,18 @@
 #pragma once
 
+#include "BufferPatch.h"
+
 #include <vector>
 
 namespace Work
 {
 
-/** Preallocated sample buffers that keep the audio thread free of allocation and give the
-    engine fixed channel counts. Both are built and released on the message thread while no
-    block runs; the audio thread only reads their pointers and writes into their buffers. */
-
-/** The longest block the engine accepts; longer blocks are output as silence. */
-constexpr int maxBlockSize = 4096;
-
-/** One private buffer per looper output channel: the loop channels, before the mixer. */
-class BufferPatch
-{
-public:
-    /** [message] n zeroed buffers of maxBlockSize samples. */
-    void allocate (int n);
-    void release();
-
-    [[nodiscard]] int getNumChannels() const noexcept { return int (pointers.size()); }
-    [[nodiscard]] float* const* getPointers() noexcept { return pointers.data(); }
-
-    /** [audio] Zeroes the first n samples of every buffer. */
-    void clear (int n) noexcept;
-
-private:
-    std::vector<std::vector<float>> buffers;
-    std::vector<float*> pointers;
-};
-
 /** Between the device and the engine: a silent buffer for every engine input the device lacks,
-    a scratch buffer for every engine output it lacks. */
+    a scratch buffer for every engine output it lacks, so the engine always sees its own
+    channel counts.
+
+    Prepared before the device starts and released after it stops, on the message thread; the
+    audio thread only reads the pointers and clears the scratch buffers. */
 class IOPatch
 {
 public:

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Work
+{
+
+/** The mixer parts the looper's commands reach: the loop channels' bus routing and the bus
+    returns. [audio; message while the audio callback is held off] */
+class LooperMixer
+{
+public:
+    virtual ~LooperMixer() = default;
+
+    /** Routes loop channel onto the buses in mask; false when there is no such channel. */
+    virtual bool setActiveOutputs (int loopChannel, std::uint32_t mask) noexcept = 0;
+
+    /** Opens or closes bus return index; out of range does nothing. */
+    virtual void setBusReturnEnabled (int index, bool on) noexcept = 0;
+
+    [[nodiscard]] virtual int getNumLoopChannels() const noexcept = 0;
+};
+
+} // namespace Work
