@@ -2,7 +2,6 @@
 
 #include "ProductInfo.h"
 #include "QuitQuestion.h"
-#include "engine/MemorySystem.h"
 #include "gui/ColourPalette.h"
 
 namespace Work
@@ -19,17 +18,12 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
                             juce::DocumentWindow::allButtons)
     , settings (settingsToUse)
     , settingsFile (settingsToUse.getUserSettings())
+    , engine (settingsToUse, &midiInput,
+              static_cast<std::uint64_t> (juce::jmax (0, juce::SystemStats::getMemorySizeInMegabytes())))
 {
-    MemorySystem::startEngineRuntime();
-    poolMegabytes = MemorySystem::startSampleMemory (
-        static_cast<std::uint64_t> (juce::jmax (0, juce::SystemStats::getMemorySizeInMegabytes())));
-
-    if (poolMegabytes > 0)
-        mainAudio = std::make_unique<MainAudio> (&settings.getApplicationProperties(), &midiInput);
-
     instance = this;
 
-    if (poolMegabytes == 0)
+    if (! engine.hasPool())
     {
         juce::AlertWindow::showMessageBox (
             juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
@@ -47,20 +41,17 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
     setResizable (true, true);
     setResizeLimits (minimumWidth, minimumHeight, maximumWidth, maximumHeight);
-    settings.setListener (this);
+    settings.addListener (this);
 
     buildContent();
 }
 
 MainAppWindow::~MainAppWindow()
 {
-    settings.setListener (nullptr);
+    settings.removeListener (this);
     closeContent();
     knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
-    mainAudio = nullptr;
-    MemorySystem::stopSampleMemory();
-    MemorySystem::stopEngineRuntime();
     instance = nullptr;
 }
 
@@ -80,11 +71,10 @@ void MainAppWindow::buildContent()
     const auto size = initialSizeFor (display);
     contentBuilding = true;
 
-    mainAudio->setupEngine (2, false, 8, 1);
-    applySettingsToEngine();
+    engine.buildEngine();
 
     content = std::make_unique<EngineStatusComponent>();
-    mainAudio->onStatusChanged = [this] (const juce::String& text) {
+    engine.getMainAudio()->onStatusChanged = [this] (const juce::String& text) {
         if (content != nullptr)
             content->setDeviceStatus (text);
     };
@@ -100,7 +90,7 @@ void MainAppWindow::buildContent()
     settingsFile.setValue (windowStateKey, state);
     restoreWindowStateFromString (state);
 
-    if (const auto error = mainAudio->openAudio(); error.isNotEmpty())
+    if (const auto error = engine.openAudio(); error.isNotEmpty())
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
                                                 error + "\n\nThe program runs without audio until a device is chosen.");
 
@@ -109,35 +99,16 @@ void MainAppWindow::buildContent()
     toFront (true);
 }
 
-void MainAppWindow::applySettingsToEngine()
-{
-    auto* looper = mainAudio != nullptr ? mainAudio->getLooper() : nullptr;
-
-    if (looper == nullptr)
-        return;
-
-    looper->setLatencyOffsetMs (settings.getLatencyOffsetMs());
-    auto& options = looper->getOptions();
-    options.advanceCursorAfterRecording = settings.advanceCursorAfterRecording.isOn();
-    options.cursorFollowsUndoRedo = settings.cursorFollowsUndoRedo.isOn();
-    options.handOverRecordingOnMove = settings.handOverRecordingOnMove.isOn();
-    options.loopDivisionMode = settings.loopDivisionMode.getIndex();
-    mainAudio->inputMonitoring = settings.inputMonitoring.isOn();
-}
-
 void MainAppWindow::timerCallback()
 {
-    if (mainAudio != nullptr && content != nullptr)
-        if (auto* looper = mainAudio->getLooper())
-            looper->pollQueues (*content);
+    if (content != nullptr)
+        engine.tick (*content);
 }
 
 void MainAppWindow::closeContent()
 {
     stopTimer();
-
-    if (mainAudio != nullptr)
-        mainAudio->getDevice().closeDevice();
+    engine.closeAudio();
 
     if (contentBuilding)
     {
@@ -150,11 +121,10 @@ void MainAppWindow::closeContent()
 
     clearContentComponent();
 
-    if (mainAudio != nullptr)
-    {
-        mainAudio->onStatusChanged = nullptr;
-        mainAudio->teardownEngine();
-    }
+    if (auto* audio = engine.getMainAudio())
+        audio->onStatusChanged = nullptr;
+
+    engine.teardownEngine();
 
     content = nullptr;
 }
@@ -184,16 +154,15 @@ void MainAppWindow::changeListenerCallback (juce::ChangeBroadcaster* source)
     settingsFile.saveIfNeeded();
 }
 
-void MainAppWindow::optionsChangedWhileDialogOpen()
+void MainAppWindow::optionChanged (Setting&)
 {
-    closeContent();
-    buildContent();
-}
-
-void MainAppWindow::latencyOffsetChanged (int milliseconds)
-{
-    if (auto* looper = mainAudio != nullptr ? mainAudio->getLooper() : nullptr)
-        looper->setLatencyOffsetMs (milliseconds);
+    // Every change made in the options dialog rebuilds the content, engine included, so the
+    // screen shows the new options at once; changes from elsewhere reach the engine directly.
+    if (settings.isOptionsDialogOpen())
+    {
+        closeContent();
+        buildContent();
+    }
 }
 
 } // namespace Work

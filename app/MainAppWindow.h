@@ -1,7 +1,7 @@
 #pragma once
 
 #include "EngineStatusComponent.h"
-#include "audio/MainAudio.h"
+#include "audio/EngineRuntime.h"
 #include "settings/MainSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -12,16 +12,16 @@
 namespace Work
 {
 
-/** The main window. It owns the engine's runtime and sample pool for its whole life and
-    builds and tears down its content as one unit, so that changed options can rebuild
-    everything.
+/** The main window. It owns the engine's runtime (EngineRuntime, which holds the sample pool
+    and the audio engine) for its whole life, and builds and tears down its content as one
+    unit, so that changed options can rebuild everything.
 
-    Construction order: the window frame, the engine runtime, the sample pool (with its
-    fallback sizes), the audio engine, the published instance pointer; without any pool the
+    Construction order: the window frame, the engine runtime (sample pool with its fallback
+    sizes, then the audio engine), the published instance pointer; without any pool the
     performer is told and the application quits; otherwise the known plug-in list is loaded,
     the command manager made, the window made resizable within its limits and the content
-    built: the engine set up (2 inputs, 8 mono loop channels, 1 stereo bus) and the audio
-    device opened with the state saved in the settings file. Destruction runs the reverse.
+    built: the engine set up and the audio device opened with the state saved in the settings
+    file. Destruction runs the reverse.
 
     Threads: message thread only.
 */
@@ -48,13 +48,10 @@ public:
     /** Saves the window state and removes the content. */
     void closeContent();
 
-    /** Size of the sample pool in megabytes, 0 when none could be reserved. */
-    [[nodiscard]] std::uint32_t getPoolMegabytes() const noexcept { return poolMegabytes; }
-
     juce::KnownPluginList& getKnownPluginList() noexcept { return knownPlugins; }
 
-    /** The audio engine, null when no sample pool could be had. */
-    MainAudio* getMainAudio() noexcept { return mainAudio.get(); }
+    /** The engine's owner; everything on screen reaches the engine through it. */
+    EngineRuntime& getEngine() noexcept { return engine; }
 
     /** How often the looper's queues are drained into the views. */
     static constexpr int guiTickMs = 15;
@@ -63,20 +60,17 @@ public:
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
-    void optionsChangedWhileDialogOpen() override;
-    void latencyOffsetChanged (int milliseconds) override;
+    void optionChanged (Setting& option) override;
     void timerCallback() override;
-    void applySettingsToEngine();
 
     static inline MainAppWindow* instance = nullptr;
 
     MainSettings& settings;
     juce::PropertiesFile& settingsFile;
+    EngineRuntime engine;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
-    std::unique_ptr<MainAudio> mainAudio;
     std::unique_ptr<EngineStatusComponent> content;
-    std::uint32_t poolMegabytes = 0;
     bool contentBuilding = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAppWindow)

@@ -9,7 +9,7 @@ AudioDevice::AudioDevice (juce::ApplicationProperties* propertiesToUse, MidiInpu
     : properties (propertiesToUse)
     , midiInput (midiInputToUse)
 {
-    preClients.reserve (64);
+    preClients.reserve (reservedPreClients);
     audioClients.reserve (4);
     deviceManager.addAudioCallback (this);
 
@@ -95,29 +95,52 @@ void AudioDevice::closeDevice()
     patch.release();
 }
 
-void AudioDevice::addPreAudioCallbackClient (PreAudioCallbackClient* client)
+namespace
 {
-    preClients.push_back (client);
+    template <typename Client>
+    bool addClient (std::vector<Client*>& list, Client* client, bool blocksMayRun)
+    {
+        jassert (! blocksMayRun); // a block may be reading the list right now
+        if (blocksMayRun || client == nullptr || list.size() == list.capacity())
+            return false;
+        list.push_back (client);
+        return true;
+    }
+
+    template <typename Client>
+    bool removeClient (std::vector<Client*>& list, Client* client, bool blocksMayRun)
+    {
+        jassert (! blocksMayRun);
+        if (blocksMayRun)
+            return false;
+        list.erase (std::remove (list.begin(), list.end(), client), list.end());
+        return true;
+    }
+} // namespace
+
+bool AudioDevice::addPreAudioCallbackClient (PreAudioCallbackClient* client)
+{
+    return addClient (preClients, client, blocksMayRun());
 }
 
-void AudioDevice::removePreAudioCallbackClient (PreAudioCallbackClient* client)
+bool AudioDevice::removePreAudioCallbackClient (PreAudioCallbackClient* client)
 {
-    preClients.erase (std::remove (preClients.begin(), preClients.end(), client), preClients.end());
+    return removeClient (preClients, client, blocksMayRun());
 }
 
-void AudioDevice::addAudioCallbackClient (AudioCallbackClient* client)
+bool AudioDevice::addAudioCallbackClient (AudioCallbackClient* client)
 {
-    audioClients.push_back (client);
+    return addClient (audioClients, client, blocksMayRun());
 }
 
-void AudioDevice::removeAudioCallbackClient (AudioCallbackClient* client)
+bool AudioDevice::removeAudioCallbackClient (AudioCallbackClient* client)
 {
-    audioClients.erase (std::remove (audioClients.begin(), audioClients.end(), client), audioClients.end());
+    return removeClient (audioClients, client, blocksMayRun());
 }
 
 void AudioDevice::audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs,
                                                     int numOutputs, int numSamples,
-                                                    const juce::AudioIODeviceCallbackContext&)
+                                                    const juce::AudioIODeviceCallbackContext&) noexcept
 {
     auto* device = deviceManager.getCurrentAudioDevice();
     const auto nominal = device != nullptr ? float (device->getCurrentSampleRate()) : 0.0f;

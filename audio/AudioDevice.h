@@ -10,6 +10,7 @@
 #include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_data_structures/juce_data_structures.h>
 
+#include <atomic>
 #include <vector>
 
 namespace Work
@@ -42,10 +43,21 @@ public:
     /** [message] Saves the device state and closes the device. */
     void closeDevice();
 
-    void addPreAudioCallbackClient (PreAudioCallbackClient* client);
-    void removePreAudioCallbackClient (PreAudioCallbackClient* client);
-    void addAudioCallbackClient (AudioCallbackClient* client);
-    void removeAudioCallbackClient (AudioCallbackClient* client);
+    /** [message] The client lists are read by every block without a lock, so they may change only
+        while no block can run: before the device starts, after it stops, or with the gate held.
+        Otherwise nothing changes and the call returns false. Room for a full screen of controls
+        is reserved up front, so registering never moves the lists while they may be read. */
+    [[nodiscard]] bool addPreAudioCallbackClient (PreAudioCallbackClient* client);
+    bool removePreAudioCallbackClient (PreAudioCallbackClient* client);
+    [[nodiscard]] bool addAudioCallbackClient (AudioCallbackClient* client);
+    bool removeAudioCallbackClient (AudioCallbackClient* client);
+
+    /** [any] Blocks may arrive now: the device has started and not stopped since, and the gate
+        is not held. */
+    [[nodiscard]] bool blocksMayRun() const noexcept { return deviceRunning.load() && ! isDisabled(); }
+
+    /** Pre-block clients the lists hold without growing: about 70 controls make a full screen. */
+    static constexpr std::size_t reservedPreClients = 256;
 
     /** [message] The engine's channel counts, for running blocks without opening a device. */
     void prepare (int numInputs, int numOutputs) { patch.prepare (numInputs, numOutputs); }
@@ -65,11 +77,12 @@ public:
     static constexpr const char* deviceStateKey = "audioDeviceState";
 
     // juce::AudioIODeviceCallback
+    /** [audio] */
     void audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs,
                                            int numOutputs, int numSamples,
-                                           const juce::AudioIODeviceCallbackContext& context) override;
-    void audioDeviceAboutToStart (juce::AudioIODevice*) override {}
-    void audioDeviceStopped() override {}
+                                           const juce::AudioIODeviceCallbackContext& context) noexcept override;
+    void audioDeviceAboutToStart (juce::AudioIODevice*) override { deviceRunning.store (true); }
+    void audioDeviceStopped() override { deviceRunning.store (false); }
     void audioDeviceError (const juce::String&) override {}
 
 private:
@@ -81,6 +94,7 @@ private:
     std::vector<AudioCallbackClient*> audioClients;
     IOPatch patch;
     BlockClock clock;
+    std::atomic<bool> deviceRunning { false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioDevice)
 };

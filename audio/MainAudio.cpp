@@ -49,8 +49,8 @@ bool MainAudio::setupEngine (int inputs, bool stereo, int loopChannels, int buse
     numEngineInputs = engineInputs;
     numEngineOutputs = 2 * buses;
     device.prepare (numEngineInputs, numEngineOutputs);
-    device.addAudioCallbackClient (this);
-    return true;
+    const CallbackDisabler::ScopedDisable hold (device);
+    return device.addAudioCallbackClient (this);
 }
 
 juce::String MainAudio::openAudio()
@@ -74,7 +74,13 @@ void MainAudio::teardownEngine()
     }
 
     bufferPatch.release();
+
+    // A MIDI callback that already holds the looper pointer runs inside the MIDI manager's gate:
+    // clear the pointer first, then wait there, so no callback still uses the looper below.
     heldOffMidi.looper.store (nullptr, std::memory_order_release);
+    if (auto* midi = device.getMidiGuiManager())
+        CallbackDisabler::waitUntilIdle (*midi);
+
     looper = nullptr;
     loopMixerSet = nullptr;
     busMixerSet = nullptr;
@@ -203,14 +209,12 @@ void MainAudio::audioCallback (const float* const* inputs, float* const* outputs
 
     if (busEffects != nullptr)
     {
-        juce::MidiBuffer noMidi;
-
         for (std::size_t b = 0; b < busEffects->size() && int (b) < numBuses; ++b)
         {
-            juce::AudioBuffer<float> bus (outputs + 2 * b, 2, n);
+            effectBus.setDataToReferTo (outputs + 2 * b, 2, n); // refers, never allocates
             for (auto& entry : (*busEffects)[b]->entries)
                 if (entry.instance != nullptr)
-                    entry.instance->processBlock (bus, noMidi);
+                    entry.instance->processBlock (effectBus, noMidi);
         }
     }
 

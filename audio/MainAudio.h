@@ -73,6 +73,7 @@ public:
     bool setActiveOutputs (int loopChannel, std::uint32_t mask) noexcept override;
     void setBusReturnEnabled (int index, bool on) noexcept override;
     int getNumLoopChannels() const noexcept override { return loopMixerSet != nullptr ? loopMixerSet->size() : 0; }
+    int getNumBuses() const noexcept override { return numBuses; }
 
     AudioDevice& getDevice() noexcept { return device; }
     VarnoloLooper* getLooper() noexcept { return looper.get(); }
@@ -82,7 +83,6 @@ public:
 
     [[nodiscard]] int getNumEngineInputs() const noexcept { return numEngineInputs; }
     [[nodiscard]] int getNumEngineOutputs() const noexcept { return numEngineOutputs; }
-    [[nodiscard]] int getNumBuses() const noexcept { return numBuses; }
     [[nodiscard]] const juce::String& getStatusText() const noexcept { return statusText; }
 
     /** [message] Told the device status text on every device change. */
@@ -101,7 +101,9 @@ public:
     void prepareEffects();
 
 private:
-    /** Tells the looper of MIDI that arrived while dispatch was held off. [midi] */
+    /** Tells the looper of MIDI that arrived while dispatch was held off. [midi]
+        The MIDI manager calls it inside its own callback gate, so teardown clears the pointer
+        and then waits at that gate before the looper goes. */
     struct HeldOffMidi final : MidiGuiManager::MidiCallbackDisablerMessageClient
     {
         void midiInputWhileDisabled() noexcept override
@@ -121,6 +123,10 @@ private:
     GainTables gainTables;
     std::unique_ptr<VarnoloLooper> looper;
     std::unique_ptr<MixerChannelSet> loopMixerSet, busMixerSet;
+
+    // What the bus effects are handed each block, made here so the block builds nothing.
+    juce::AudioBuffer<float> effectBus;
+    juce::MidiBuffer noMidi;
     juce::String statusText;
     double sampleRate = 0.0;
     int defaultBlockSize = 0;

@@ -33,8 +33,8 @@ struct Engine
         Bench::recordLoopSet (looper->getCurrentPart(), loopsPerChannel);
         looper->post ({ CommandCode::startStop, 0, 0, 0, 0 });
         block (64);
-        looper->getCurrentPart().addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
-        looper->getCurrentPart().addLoop (1, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+        (void) looper->getCurrentPart().addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+        (void) looper->getCurrentPart().addLoop (1, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
     }
 
     void block (int n)

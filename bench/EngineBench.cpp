@@ -118,8 +118,8 @@ void BM_Looper (benchmark::State& state)
 
     set.looper->post ({ CommandCode::startStop, 0, 0, 0, 0 });
     set.looper->process (in, set.outputs.data(), n, &info);
-    set.part->addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
-    set.part->addLoop (0, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+    (void) set.part->addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+    (void) set.part->addLoop (0, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
 
     for (auto _ : state)
     {

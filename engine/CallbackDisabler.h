@@ -88,4 +88,10 @@ private:
     Manager& manager;
 };
 
+/** [message] Returns once no guarded body is running; later bodies run as usual. */
+inline void waitUntilIdle (Manager& manager) noexcept
+{
+    const ScopedDisable wait (manager);
+}
+
 } // namespace Work::CallbackDisabler

@@ -50,12 +50,11 @@ void CursorWord::placeCursorAfter (int k, int index, bool advance) noexcept
     set (w);
 }
 
-void CursorWord::moveCursor (int k, bool freeMove, bool forward, bool wrap) noexcept
+std::uint32_t CursorWord::afterMove (std::uint32_t w, int k, bool freeMove, bool forward, bool wrap) noexcept
 {
     if (k != 0 && k != 1)
-        return;
+        return w;
 
-    auto w = get();
     auto split = byteOf (w, 2);
     const auto end = byteOf (w, 3);
     auto cursor0 = byteOf (w, 0), cursor1 = byteOf (w, 1);
@@ -67,7 +66,7 @@ void CursorWord::moveCursor (int k, bool freeMove, bool forward, bool wrap) noex
     {
         // Group 1 gains a channel from the end of group 0.
         if (split == none || split == 0)
-            return;
+            return w;
         --split;
         if (split == 0)
             cursor0 = none;
@@ -79,7 +78,7 @@ void CursorWord::moveCursor (int k, bool freeMove, bool forward, bool wrap) noex
     {
         // Group 1 gives its first channel to group 0.
         if (split >= end)
-            return;
+            return w;
         ++split;
         if (split == end)
             cursor1 = none;
@@ -96,13 +95,12 @@ void CursorWord::moveCursor (int k, bool freeMove, bool forward, bool wrap) noex
             n = high - 1;
         if (n >= high)
             n = wrap ? low : high - 1;
-        set (withByte (w, k, n));
-        return;
+        return withByte (w, k, n);
     }
 
     w = withByte (w, 0, cursor0);
     w = withByte (w, 1, cursor1);
-    set (withByte (w, 2, split));
+    return withByte (w, 2, split);
 }
 
 void CursorWord::resetCursors() noexcept

@@ -44,6 +44,7 @@ bool DataMemory::reservePool (std::uint64_t size) noexcept
 
     capacity = static_cast<std::uint32_t> (size - headerSize);
     usedBytes = 0;
+    freeBytes = capacity;
     freeList = 0;
     header (0) = { none, none, capacity, freeTag };
     return true;
@@ -59,6 +60,7 @@ void DataMemory::releasePool() noexcept
     freeList = none;
     capacity = 0;
     usedBytes = 0;
+    freeBytes = 0;
 }
 
 void DataMemory::linkInPlaceOf (std::uint32_t oldOffset, std::uint32_t newOffset) noexcept
@@ -111,12 +113,14 @@ void* DataMemory::allocate (std::size_t size) noexcept
     {
         unlink (offset);
         need = block.size;
+        freeBytes -= need;
     }
     else
     {
         const auto restOffset = offset + headerSize + need;
         header (restOffset) = { none, none, block.size - need - headerSize, freeTag };
         linkInPlaceOf (offset, restOffset);
+        freeBytes -= need + headerSize;
     }
 
     block = { none, none, need, usedTag };
@@ -136,6 +140,7 @@ void DataMemory::absorbNext (std::uint32_t offset) noexcept
     auto& next = header (nextOffset);
     block.size += next.size + headerSize;
     block.next = next.next;
+    freeBytes += headerSize; // the absorbed header becomes payload
 
     if (next.next != none)
         header (next.next).prev = offset;
@@ -164,6 +169,7 @@ void DataMemory::release (void* pointer) noexcept
 
     block.tag = freeTag;
     usedBytes -= block.size + headerSize;
+    freeBytes += block.size;
 
     // Insert in address order: the free list stays sorted, so merging only looks at neighbours.
     auto prev = none;
@@ -191,16 +197,6 @@ void DataMemory::release (void* pointer) noexcept
 
     if (prev != none && prev + headerSize + header (prev).size == offset)
         absorbNext (prev);
-}
-
-std::uint64_t DataMemory::getFreeBytes() const noexcept
-{
-    std::uint64_t total = 0;
-
-    for (auto offset = freeList; offset != none; offset = header (offset).next)
-        total += header (offset).size;
-
-    return total;
 }
 
 } // namespace Work::MemorySystem

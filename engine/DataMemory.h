@@ -57,8 +57,9 @@ public:
     /** Payload plus header bytes of every live allocation. */
     [[nodiscard]] std::uint32_t getUsedBytes() const noexcept { return usedBytes; }
 
-    /** Sum of the payload sizes of all free blocks (walks the free list). */
-    [[nodiscard]] std::uint64_t getFreeBytes() const noexcept;
+    /** Sum of the payload sizes of all free blocks, kept as a running count so the audio
+        thread can report it every block. */
+    [[nodiscard]] std::uint64_t getFreeBytes() const noexcept { return freeBytes; }
 
     /** Calls visitor (offsetOfHeader, payloadSize) for each free block in list order;
         offsets count from the pool base. For diagnostics and tests. */
@@ -99,6 +100,7 @@ private:
     std::uint32_t freeList = none;
     std::uint32_t capacity = 0;
     std::uint32_t usedBytes = 0;
+    std::uint64_t freeBytes = 0;
     void* rawPool = nullptr;
     std::uint8_t* base = nullptr;
 };

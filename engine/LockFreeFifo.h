@@ -20,9 +20,10 @@ namespace Work
     decrement, read with acquire by push, keeps the producer from reusing a slot the
     consumer is still reading. That is all the ordering the ring needs.
 
-    The storage comes from the system allocator when the queue is built; push and pop
-    never allocate. A queue whose storage could not be had holds nothing and refuses
-    every push.
+    The storage comes from the C heap (the queue memory, there for the whole process) when the
+    queue is built, so a queue works whenever it was made; push and pop never allocate. Only a
+    failed allocation leaves a queue without storage: it then holds nothing and refuses every
+    push.
 */
 template <typename T>
 class LockFreeFifo
@@ -32,20 +33,16 @@ class LockFreeFifo
 
 public:
     /** [message] Takes capacity slots from allocator; capacity - 1 records fit at once. */
-    explicit LockFreeFifo (int capacityToUse, MemorySystem::Allocator* allocatorToUse = MemorySystem::getSystemAllocator())
+    explicit LockFreeFifo (int capacityToUse, MemorySystem::Allocator& allocatorToUse = MemorySystem::getQueueMemory())
         : allocator (allocatorToUse)
     {
-        if (allocator != nullptr && capacityToUse > 1)
-            buffer = static_cast<T*> (allocator->allocate (sizeof (T) * static_cast<std::size_t> (capacityToUse)));
+        if (capacityToUse > 1)
+            buffer = static_cast<T*> (allocator.allocate (sizeof (T) * static_cast<std::size_t> (capacityToUse)));
 
         capacity = buffer != nullptr ? capacityToUse : 0;
     }
 
-    ~LockFreeFifo()
-    {
-        if (allocator != nullptr)
-            allocator->release (buffer);
-    }
+    ~LockFreeFifo() { allocator.release (buffer); }
 
     LockFreeFifo (const LockFreeFifo&) = delete;
     LockFreeFifo& operator= (const LockFreeFifo&) = delete;
@@ -81,7 +78,7 @@ public:
     [[nodiscard]] int getCapacity() const noexcept { return capacity; }
 
 private:
-    MemorySystem::Allocator* allocator;
+    MemorySystem::Allocator& allocator;
     T* buffer = nullptr;
     int readIndex = 0;
     int writeIndex = 0;

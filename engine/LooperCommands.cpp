@@ -4,6 +4,8 @@
 #include "SampleRoutines.h"
 #include "VarnoloLooper.h"
 
+#include <algorithm>
+
 namespace Work
 {
 
@@ -17,6 +19,8 @@ namespace
         constexpr const char* playing = "Stop the looper first.";
         constexpr const char* stopped = "Start the looper first.";
         constexpr const char* outputBusy = "That loop channel is already recording.";
+        constexpr const char* handOverBusy = "The loop channel there is already recording: the take goes on here.";
+        constexpr const char* moveWhileRecording = "This loop channel is recording: stop it before moving its cursor.";
         constexpr const char* mainLoopInput = "Only the input recording the main loop can close it.";
         constexpr const char* mainLoopRecording = "Not while the main loop is recording.";
         constexpr const char* nothingToUndo = "Nothing to undo.";
@@ -27,6 +31,22 @@ namespace
         constexpr const char* badCursor = "There is no such cursor or loop channel.";
         constexpr const char* badBus = "There is no such bus.";
         constexpr const char* noLoop = "The loop could not be made: the recording memory is full.";
+        constexpr const char* channelsOutOfRange = "The loop does not fit on that loop channel.";
+        constexpr const char* mainLoopExists = "There already is a main loop.";
+
+        const char* whyNot (LoopRefusal refusal) noexcept
+        {
+            switch (refusal)
+            {
+                case LoopRefusal::channelsOutOfRange: return channelsOutOfRange;
+                case LoopRefusal::outputBusy: return outputBusy;
+                case LoopRefusal::mainLoopExists: return mainLoopExists;
+                case LoopRefusal::noMainLoop: return noMainLoop;
+                case LoopRefusal::outOfMemory:
+                case LoopRefusal::none: break;
+            }
+            return noLoop;
+        }
     } // namespace Why
 
     bool isLoopEntry (HistoryEntry::Type type) noexcept
@@ -102,8 +122,8 @@ VarnoloLooper::Flow VarnoloLooper::stopLoopAndStep (int in, int out, std::uint32
 
 VarnoloLooper::Flow VarnoloLooper::addLoopAt (int in, int out, int channels, std::uint32_t offset, LoopKind kind) noexcept
 {
-    if (! current->addLoop (in, out, channels, offset, kind, playDirection()))
-        return refuse (Why::noLoop);
+    if (const auto refusal = current->addLoop (in, out, channels, offset, kind, playDirection()); refusal != LoopRefusal::none)
+        return refuse (Why::whyNot (refusal));
     return waitFor (offset);
 }
 
@@ -204,8 +224,8 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
 
     if (current->getMainLoop() == nullptr)
     {
-        if (! current->startMainLoop (in, out, channels, offset))
-            return refuse (Why::noLoop);
+        if (const auto refusal = current->startMainLoop (in, out, channels, offset); refusal != LoopRefusal::none)
+            return refuse (Why::whyNot (refusal));
         if (auto* manager = clockManager())
             manager->mainLoopStarted (blockSampleRate, command.time, std::uint32_t (std::max (0, outputLatency)));
         startTransport (true);
@@ -333,10 +353,7 @@ VarnoloLooper::Flow VarnoloLooper::changeDuration (bool multiply) noexcept
 VarnoloLooper::Flow VarnoloLooper::changeDirection (const LooperCommand& command) noexcept
 {
     if (isRecording() || ! loopsExist())
-    {
-        refuse (isRecording() ? Why::recording : Why::noLoops);
-        return Flow::stop;
-    }
+        return refuse (isRecording() ? Why::recording : Why::noLoops);
 
     const auto mode = command.first;
     const bool change = mode == 2 || (mode == 1 && ! reverse) || (mode == 0 && reverse);
@@ -372,38 +389,49 @@ VarnoloLooper::Flow VarnoloLooper::moveCursor (const LooperCommand& command, int
     if (current->isMainLoopRecording())
         return refuse (Why::mainLoopRecording);
 
-    auto makeMove = [&] {
-        if (isClick)
-            cursors->setCursor (cursor, command.first);
-        else
-            cursors->moveCursor (cursor, current->hasMainLoop(), command.second != 0, true);
-    };
-
+    const auto before = cursors->get();
+    const auto after = isClick ? CursorWord::withByte (before, cursor, command.first)
+                               : CursorWord::afterMove (before, cursor, current->hasMainLoop(), command.second != 0, true);
     const auto out = outputUnderCursor (cursor);
 
-    if (out < 0 || ! current->isOutputRecording (out))
+    // A cursor that stays on its channel (a click on the strip under it, a step inside a group
+    // of one) moves nothing, so a take there simply goes on.
+    if (out < 0 || ! current->isOutputRecording (out)
+        || CursorWord::byteOf (after, cursor) == CursorWord::byteOf (before, cursor))
     {
-        makeMove();
+        cursors->set (after);
         return Flow::proceed;
     }
 
-    if (! options.handOverRecordingOnMove.load (std::memory_order_relaxed))
-        return refuse (Why::recording);
+    return handOverRecording (command, cursor, out, after);
+}
 
-    // Hand the recording over: stop it here and start the same input on the new channel.
+VarnoloLooper::Flow VarnoloLooper::handOverRecording (const LooperCommand& command, int cursor, int out,
+                                                      std::uint32_t wordAfterMove) noexcept
+{
+    if (! options.handOverRecordingOnMove.load (std::memory_order_relaxed))
+        return refuse (Why::moveWhileRecording);
+
+    const auto target = CursorWord::byteOf (wordAfterMove, cursor);
+    const auto newOut = target * perBus;
+
+    if (target < 0 || newOut + perBus > outputChannels)
+        return refuse (Why::badCursor);
+
+    if (current->isOutputRecording (newOut))
+        return refuse (Why::handOverBusy);
+
+    // The new layer starts first: when it cannot be made, the take goes on where it is.
     const auto offset = timeOffset (command);
     const auto in = current->inputRecordingOn (out);
-    int channels = 1;
-    for (int i = 0; i < current->getRecordingSlots().size(); ++i)
-        if (current->getRecordingSlots().get (i).output == out)
-            channels = current->getRecordingSlots().get (i).channels;
+    const auto channels = current->channelsRecordingOn (out);
+
+    if (const auto refusal = current->addLoop (in, newOut, channels, offset, loopKind, playDirection());
+        refusal != LoopRefusal::none)
+        return refuse (Why::whyNot (refusal));
 
     current->stopLoop (in, out, offset);
-    makeMove();
-
-    if (const auto newOut = outputUnderCursor (cursor); newOut >= 0)
-        current->addLoop (in, newOut, channels, offset, loopKind, playDirection());
-
+    cursors->set (wordAfterMove);
     return waitFor (offset);
 }
 
@@ -418,7 +446,7 @@ VarnoloLooper::Flow VarnoloLooper::setMask (std::uint32_t& mask, const LooperCom
 
 VarnoloLooper::Flow VarnoloLooper::routeToMixBus (const LooperCommand& command) noexcept
 {
-    if (mixer == nullptr || command.second < 0 || command.second >= 32
+    if (mixer == nullptr || command.second < 0 || command.second >= std::min (32, mixer->getNumBuses())
         || ! mixer->setActiveOutputs (command.first, 1u << command.second))
         return refuse (Why::badBus);
 
@@ -445,6 +473,8 @@ VarnoloLooper::Flow VarnoloLooper::askToReset (const LooperCommand& command) noe
 
     if (pendingConfirmation != 0)
     {
+        // The reset itself runs on the message thread under the gate; the notice hides the prompt.
+        requestedWork.fetch_or (resetLoopsWork, std::memory_order_release);
         postNotice (NoticeCode::resetAllLoops);
         if (playList)
             postNotice (NoticeCode::playList);

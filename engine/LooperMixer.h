@@ -19,6 +19,9 @@ public:
     virtual void setBusReturnEnabled (int index, bool on) noexcept = 0;
 
     [[nodiscard]] virtual int getNumLoopChannels() const noexcept = 0;
+
+    /** Mix buses a loop channel can be routed onto. */
+    [[nodiscard]] virtual int getNumBuses() const noexcept = 0;
 };
 
 } // namespace Work

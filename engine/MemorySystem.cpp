@@ -36,6 +36,13 @@ Allocator* getSystemAllocator() noexcept
     return systemAllocator;
 }
 
+Allocator& getQueueMemory() noexcept
+{
+    // Stateless and trivially destroyed last: queues owned by objects of any lifetime can use it.
+    static SystemAllocator heap;
+    return heap;
+}
+
 DataMemory* getDataMemory() noexcept
 {
     return dataMemory;

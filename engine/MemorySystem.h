@@ -24,6 +24,10 @@ void stopEngineRuntime() noexcept;
 /** [any] The C-heap allocator, or null before startEngineRuntime / after stopEngineRuntime. */
 [[nodiscard]] Allocator* getSystemAllocator() noexcept;
 
+/** [any] The C heap for queue storage: always there, from before startEngineRuntime until the
+    process ends, so a queue built at any time gets its storage and can give it back at any time. */
+[[nodiscard]] Allocator& getQueueMemory() noexcept;
+
 /** [any] The sample pool, or null while sample memory is stopped. */
 [[nodiscard]] DataMemory* getDataMemory() noexcept;
 

@@ -37,14 +37,6 @@ namespace
         return nullptr;
     }
 
-    template <typename Loop>
-    Loop* findRecordingOn (Loop* head, int output) noexcept
-    {
-        for (auto* loop = head; loop != nullptr; loop = loop->next)
-            if (loop->isRecording() && loop->getOutputChannel() == output)
-                return loop;
-        return nullptr;
-    }
 
     /** Marks every loop of the list playing on output; returns the first and last marked. */
     template <typename Loop>
@@ -127,37 +119,42 @@ bool Part::channelsFit (int input, int output, int channels) const noexcept
 
 bool Part::findRecording (int input, int output) const noexcept
 {
-    return findRecordingIn (secondaryLoops, input, output) != nullptr
-           || findRecordingIn (freeLoops, input, output) != nullptr;
+    const auto slot = recording.findOutput (output);
+    return slot.has_value() && slot->input == input;
 }
 
 bool Part::isOutputRecording (int output) const noexcept
 {
-    return findRecordingOn (secondaryLoops, output) != nullptr || findRecordingOn (freeLoops, output) != nullptr;
+    return recording.findOutput (output).has_value();
 }
 
 int Part::inputRecordingOn (int output) const noexcept
 {
-    if (auto* loop = findRecordingOn (secondaryLoops, output))
-        return loop->getInputChannel();
-    if (auto* loop = findRecordingOn (freeLoops, output))
-        return loop->getInputChannel();
-    return 0;
+    const auto slot = recording.findOutput (output);
+    return slot.has_value() ? slot->input : -1;
 }
 
-bool Part::startMainLoop (int input, int output, int channels, std::uint32_t offset) noexcept
+int Part::channelsRecordingOn (int output) const noexcept
 {
-    if (mainLoop != nullptr || ! channelsFit (input, output, channels))
-        return false;
+    const auto slot = recording.findOutput (output);
+    return slot.has_value() ? slot->channels : 0;
+}
+
+LoopRefusal Part::startMainLoop (int input, int output, int channels, std::uint32_t offset) noexcept
+{
+    if (mainLoop != nullptr)
+        return LoopRefusal::mainLoopExists;
+    if (! channelsFit (input, output, channels))
+        return LoopRefusal::channelsOutOfRange;
 
     mainLoop = MainLoop::create (memory, input, output, channels);
 
     if (mainLoop == nullptr)
-        return false;
+        return LoopRefusal::outOfMemory;
 
     mainLoop->startRecording (offset);
     recording.add ({ input, output, channels });
-    return true;
+    return LoopRefusal::none;
 }
 
 void Part::stopMainLoop (std::uint32_t offset) noexcept
@@ -169,18 +166,22 @@ void Part::stopMainLoop (std::uint32_t offset) noexcept
     recording.remove ({ mainLoop->getInputChannel(), mainLoop->getOutputChannel(), mainLoop->getNumChannels() });
 }
 
-bool Part::addLoop (int input, int output, int channels, std::uint32_t offset, LoopKind kind,
-                    Direction direction) noexcept
+LoopRefusal Part::addLoop (int input, int output, int channels, std::uint32_t offset, LoopKind kind,
+                           Direction direction) noexcept
 {
-    if (std::uint32_t (kind) > std::uint32_t (LoopKind::quarterCycle) || ! channelsFit (input, output, channels)
-        || isOutputRecording (output))
-        return false;
+    if (std::uint32_t (kind) > std::uint32_t (LoopKind::quarterCycle) || ! channelsFit (input, output, channels))
+        return LoopRefusal::channelsOutOfRange;
+
+    // A stereo loop takes the slots of both its outputs.
+    for (int c = 0; c < channels; ++c)
+        if ((recording.outputMask() & (std::uint32_t (1) << (output + c))) != 0)
+            return LoopRefusal::outputBusy;
 
     if (kind == LoopKind::free)
     {
         auto* loop = NonRhythmicalLoop::create (memory, input, output, channels, direction);
         if (loop == nullptr)
-            return false;
+            return LoopRefusal::outOfMemory;
         loop->startRecording (offset);
         appendToList (freeLoops, loop);
     }
@@ -188,17 +189,17 @@ bool Part::addLoop (int input, int output, int channels, std::uint32_t offset, L
     {
         const auto length = hasMainLoop() ? lengthForKind (kind, mainLoopLength(), multiplier) : 0;
         if (length == 0)
-            return false;
+            return LoopRefusal::noMainLoop;
 
         auto* loop = SecondaryLoop::create (memory, input, output, channels, length);
         if (loop == nullptr)
-            return false;
+            return LoopRefusal::outOfMemory;
         loop->startRecording (offset);
         appendToList (secondaryLoops, loop);
     }
 
     recording.add ({ input, output, channels });
-    return true;
+    return LoopRefusal::none;
 }
 
 void Part::stopLoop (int input, int output, std::uint32_t offset) noexcept

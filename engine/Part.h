@@ -15,6 +15,17 @@
 namespace Work
 {
 
+/** Why a loop could not be started; none when it was. */
+enum class LoopRefusal
+{
+    none,
+    channelsOutOfRange, // the input or output channels lie outside the set
+    outputBusy,         // another loop is already recording on that output
+    mainLoopExists,     // a second main loop
+    noMainLoop,         // a loop locked to the cycle needs a finished main loop
+    outOfMemory         // the sample pool is exhausted
+};
+
 /** The loop set: one complete set of loops across all loop channels.
 
     How it works: the main loop fixes the cycle (its length times the multiplier); secondary
@@ -58,18 +69,26 @@ public:
     [[nodiscard]] std::uint32_t mainLoopLength() const noexcept { return mainLoop != nullptr ? mainLoop->length() : 0; }
     [[nodiscard]] std::uint64_t cycleLength() const noexcept { return std::uint64_t (mainLoopLength()) * multiplier; }
 
+    /** A loop recording from input onto output holds its recording slot (it has not been
+        stopped; a stopped loop still writing its tail holds none). */
     [[nodiscard]] bool findRecording (int input, int output) const noexcept;
-    [[nodiscard]] bool isOutputRecording (int output) const noexcept;
-    [[nodiscard]] int inputRecordingOn (int output) const noexcept;
 
-    /** Starts the main loop offset samples into the block; false when there already is one,
-        the channels are out of range or the pool is exhausted. */
-    bool startMainLoop (int input, int output, int channels, std::uint32_t offset) noexcept;
+    /** Some loop holds the recording slot of output. */
+    [[nodiscard]] bool isOutputRecording (int output) const noexcept;
+
+    /** The slot recording onto output: its input and channel count; -1 and 0 when there is none. */
+    [[nodiscard]] int inputRecordingOn (int output) const noexcept;
+    [[nodiscard]] int channelsRecordingOn (int output) const noexcept;
+
+    /** Starts the main loop offset samples into the block. */
+    [[nodiscard]] LoopRefusal startMainLoop (int input, int output, int channels, std::uint32_t offset) noexcept;
     void stopMainLoop (std::uint32_t offset) noexcept;
 
-    /** Adds a loop of the given kind recording from offset; false when it cannot be made. */
-    bool addLoop (int input, int output, int channels, std::uint32_t offset, LoopKind kind,
-                  Direction direction) noexcept;
+    /** Adds a loop of the given kind recording from offset. A loop that was stopped on the same
+        output and still writes its tail does not stand in the way: each loop records its own
+        input into its own storage. */
+    [[nodiscard]] LoopRefusal addLoop (int input, int output, int channels, std::uint32_t offset, LoopKind kind,
+                                       Direction direction) noexcept;
     void stopLoop (int input, int output, std::uint32_t offset) noexcept;
 
     void doubleMultiplier() noexcept;

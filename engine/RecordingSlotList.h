@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace Work
 {
@@ -56,6 +57,15 @@ public:
             if (slots[std::size_t (i)].input == input)
                 return true;
         return false;
+    }
+
+    /** The slot whose output is output, when one exists. */
+    [[nodiscard]] std::optional<Slot> findOutput (int output) const noexcept
+    {
+        for (int i = 0; i < count; ++i)
+            if (slots[std::size_t (i)].output == output)
+                return slots[std::size_t (i)];
+        return std::nullopt;
     }
 
     [[nodiscard]] std::uint32_t inputMask() const noexcept { return maskOf (&Slot::input); }

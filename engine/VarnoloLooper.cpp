@@ -77,17 +77,29 @@ int VarnoloLooper::outputUnderCursor (int k) const noexcept
     return channel >= 0 && output + perBus <= outputChannels ? output : -1;
 }
 
-std::uint32_t VarnoloLooper::timeOffset (const LooperCommand& command) const noexcept
+std::uint32_t VarnoloLooper::pressOffset (std::int64_t pressMs, std::int64_t blockMs, double rate, int inputLatency,
+                                          int latencyOffsetMs) noexcept
 {
-    const double rate = blockSampleRate > 0.0f ? double (blockSampleRate) : double (sampleRate);
     const auto wholeRate = std::int64_t (rate);
-    auto offset = std::int64_t (std::trunc (double (command.time - blockTime) * 0.001 * rate)) + inputLatency
-                  - std::int64_t (latencyOffsetMs.load (std::memory_order_relaxed)) * wholeRate / 1000;
+    const auto longest = std::max<std::int64_t> (wholeRate, 1) * maxOffsetSeconds;
+
+    // The product of whole milliseconds and a whole rate is exact in a double, and a quotient of
+    // two whole numbers is never rounded onto a whole number it is not, so the floor names the
+    // sample whose period holds the press, exactly, also for presses before the block.
+    const auto samples = std::floor (double (pressMs - blockMs) * rate / 1000.0);
+    const auto limit = double (longest) + 1.0e6; // far outside any answer, well inside int64
+    const auto offset = std::int64_t (std::clamp (samples, -limit, limit)) + inputLatency
+                        - std::int64_t (latencyOffsetMs) * wholeRate / 1000;
 
     // A press lies at most a little ahead of the block it arrives in; a stamp from a broken
     // clock must not hold every later command back for minutes.
-    const auto longest = std::max<std::int64_t> (wholeRate, 1) * maxOffsetSeconds;
     return std::uint32_t (std::clamp<std::int64_t> (offset, 0, longest));
+}
+
+std::uint32_t VarnoloLooper::timeOffset (const LooperCommand& command) const noexcept
+{
+    const double rate = blockSampleRate > 0.0f ? double (blockSampleRate) : double (sampleRate);
+    return pressOffset (command.time, blockTime, rate, inputLatency, latencyOffsetMs.load (std::memory_order_relaxed));
 }
 
 int VarnoloLooper::process (const float* const* inputs, float* const* outputs, int numSamples,
@@ -100,6 +112,7 @@ int VarnoloLooper::process (const float* const* inputs, float* const* outputs, i
     blockSampleRate = info != nullptr ? info->sampleRate : float (sampleRate);
     blockSize = numSamples;
     restarted = false;
+    applyClockShape();
 
     if (current->hasMainLoop() && current->mainLoopLength() > 0)
         clockStart = current->getPosition() % current->mainLoopLength();
@@ -268,10 +281,7 @@ void VarnoloLooper::pollQueues (LooperGuiClient& gui)
         {
             case NoticeCode::started: gui.transportShown (true); break;
             case NoticeCode::stopped: gui.transportShown (false); break;
-            case NoticeCode::resetAllLoops:
-                resetAllLoops (&gui);
-                gui.confirmationShown (false);
-                break;
+            case NoticeCode::resetAllLoops: gui.confirmationShown (false); break;
             case NoticeCode::confirmationCancelled: gui.confirmationShown (false); break;
             case NoticeCode::confirmationRequested: gui.confirmationShown (true); break;
             case NoticeCode::busMuted: gui.stripDimmed (notice->first, true); break;
@@ -279,7 +289,6 @@ void VarnoloLooper::pollQueues (LooperGuiClient& gui)
             case NoticeCode::busRouted: gui.busSelectionShown (notice->first, notice->second); break;
             case NoticeCode::toMainChanged: gui.toMainShown (notice->first + 1, notice->second != 0); break;
             case NoticeCode::clockOutputChanged: gui.clockOutputShown (notice->first != 0); break;
-            case NoticeCode::resetMix: resetMix (&gui); break;
             default: break;
         }
     }
@@ -306,6 +315,19 @@ void VarnoloLooper::pollQueues (LooperGuiClient& gui)
         gui.midiInputIgnoredShown();
 }
 
+bool VarnoloLooper::runRequestedWork (LooperGuiClient* gui)
+{
+    const auto work = requestedWork.exchange (0, std::memory_order_acquire);
+
+    if ((work & resetLoopsWork) != 0)
+        resetAllLoops (gui);
+
+    if ((work & resetMixWork) != 0)
+        resetMix (gui);
+
+    return work != 0;
+}
+
 void VarnoloLooper::resetAllLoops (LooperGuiClient* gui)
 {
     {
@@ -317,6 +339,7 @@ void VarnoloLooper::resetAllLoops (LooperGuiClient* gui)
             part->clear();
 
         current = parts[0].get();
+        pendingClockShape.store (0, std::memory_order_relaxed);
         deferred.clear();
         reverse = false;
         loopKind = LoopKind::wholeCycle;
@@ -352,10 +375,23 @@ void VarnoloLooper::resetMix (LooperGuiClient* gui)
 
 void VarnoloLooper::tempoChanged (int tempoMilliBpm, int beatsPerBar, int bars)
 {
+    const auto shape = (std::uint64_t (1) << 63) | (std::uint64_t (std::uint32_t (std::max (0, bars)) & 0x7fffffffu) << 32)
+                       | std::uint32_t (std::max (0, beatsPerBar));
+    pendingClockShape.store (shape, std::memory_order_release);
+    clockMessages.push ({ NoticeCode::clockTempo, tempoMilliBpm, 0 });
+}
+
+void VarnoloLooper::applyClockShape() noexcept
+{
+    if (pendingClockShape.load (std::memory_order_relaxed) == 0)
+        return;
+
+    const auto shape = pendingClockShape.exchange (0, std::memory_order_acquire);
+    const auto beatsPerBar = int (shape & 0xffffffffu);
+    const auto bars = int ((shape >> 32) & 0x7fffffffu);
     current->clockBeatsPerBar = beatsPerBar;
     current->clockBars = bars;
     current->clockEnabled = beatsPerBar != 0 && bars != 0;
-    clockMessages.push ({ NoticeCode::clockTempo, tempoMilliBpm, 0 });
 }
 
 void VarnoloLooper::showNotice()

@@ -40,8 +40,13 @@ struct LooperOptions
     Threads: process() [audio]. Commands arrive from two threads, each on its own single-producer
     queue: post() from the audio thread's pre-block stage (buttons, MIDI), postFromMessageThread()
     from the message thread (keys, menus); process() drains the message-thread queue first. The
-    GUI drains notices, status and texts with pollQueues() [message]. Resets run on the message
-    thread while the audio callback is held off.
+    GUI drains notices, status and texts with pollQueues() [message]. Work that must not overlap
+    a block (resetting every loop, resetting the mix) is requested by the audio thread and run
+    by runRequestedWork() on the message thread while the audio callback is held off; draining
+    the queues never does it.
+
+    Reports from the clock side reach the loop set only through the audio thread: tempoChanged
+    leaves the new bars and beats in a mailbox that process() empties at the start of a block.
 
     Everything the audio thread touches is built in the constructor; process() never allocates.
 */
@@ -67,6 +72,12 @@ public:
                  const BlockInfo* info) noexcept override;
     bool post (const LooperCommand& command) noexcept { return commands.push (command); }
 
+    /** [any] Samples from the start of a block stamped blockMs to the input sample that arrived
+        when a press was stamped pressMs, at rate samples per second: the input latency added,
+        the latency offset taken off, never below 0 nor past maxOffsetSeconds. */
+    [[nodiscard]] static std::uint32_t pressOffset (std::int64_t pressMs, std::int64_t blockMs, double rate, int inputLatency,
+                                                    int latencyOffsetMs) noexcept;
+
     // [message]
     bool postFromMessageThread (const LooperCommand& command) noexcept { return messageCommands.push (command); }
 
@@ -74,8 +85,16 @@ public:
         audio callback cannot run at the same time (device changes), or from the GUI. */
     void postText (const char* text) noexcept;
 
-    /** [message] Drains the queues into the views. */
+    /** [message] Drains the queues into the views; changes nothing in the engine. */
     void pollQueues (LooperGuiClient& gui);
+
+    /** [message] Runs the work the audio thread asked for (a confirmed reset of every loop, a
+        reset of the mix), under the callback gate, and then tells gui when one is given.
+        Returns whether anything ran. */
+    bool runRequestedWork (LooperGuiClient* gui);
+
+    /** [audio] Asks for the mix to be reset (the reset-mix button). */
+    void requestMixReset() noexcept { requestedWork.fetch_or (resetMixWork, std::memory_order_release); }
 
     /** [message] Device settings; every loop set gets the latencies. */
     void setDevice (int sampleRate, int inputLatency, int outputLatency) noexcept;
@@ -97,6 +116,9 @@ public:
 
     /** [message] Mute, solo and bus routing back to their defaults, under the callback gate. */
     void resetMix (LooperGuiClient* gui);
+
+    /** Work the audio thread may request, as bits of one word. */
+    static constexpr std::uint32_t resetLoopsWork = 1, resetMixWork = 2;
 
     // MidiClockManager::MainClient [clock side]
     void tempoChanged (int tempoMilliBpm, int beatsPerBar, int bars) override;
@@ -168,6 +190,8 @@ private:
     void stepCursorAfterRecording (int cursor, bool always) noexcept;
     Flow stopLoopAndStep (int in, int out, std::uint32_t offset, int cursor, bool alwaysStep) noexcept;
     Flow addLoopAt (int in, int out, int channels, std::uint32_t offset, LoopKind kind) noexcept;
+    Flow handOverRecording (const LooperCommand& command, int cursor, int out, std::uint32_t wordAfterMove) noexcept;
+    void applyClockShape() noexcept;
     [[nodiscard]] Direction playDirection() const noexcept { return reverse ? Direction::backwards : Direction::forwards; }
 
     [[nodiscard]] std::uint32_t timeOffset (const LooperCommand& command) const noexcept;
@@ -213,6 +237,12 @@ private:
     LooperOptions options;
     std::atomic<int> latencyOffsetMs { 0 };
     std::atomic<bool> clockNoticePending { false };
+    std::atomic<std::uint32_t> requestedWork { 0 };
+
+    // The clock's latest bars and beats per bar, waiting for the audio thread: bit 63 marks a
+    // new report, bits 32-62 the bars, bits 0-31 the beats per bar.
+    std::atomic<std::uint64_t> pendingClockShape { 0 };
+    static_assert (std::atomic<std::uint64_t>::is_always_lock_free);
 
     std::int32_t pendingConfirmation = 0;
     std::uint32_t muteMask = 0, soloMask = 0, toMainMask = 0, appliedMuteMask = 0;

@@ -1,6 +1,5 @@
 #include "MidiDispatcher.h"
 
-#include "MidiDispatchSettings.h"
 
 #include <algorithm>
 
@@ -169,7 +168,7 @@ void MidiDispatcher::dispatch (MidiKey key, std::int64_t now) noexcept
     if (key == 0)
         return;
 
-    const auto interval = MidiDispatchSettings::repeatInterval.load (std::memory_order_relaxed);
+    const auto interval = repeatInterval.load (std::memory_order_relaxed);
     const auto value = int (key & valueByte);
 
     for (auto& entry : momentaryTable)
@@ -189,7 +188,7 @@ void MidiDispatcher::dispatch (MidiKey key, std::int64_t now) noexcept
             entry.lastDispatch = now;
         }
 
-    const bool byValue = MidiDispatchSettings::toggleByValueEnabled.load (std::memory_order_relaxed) && isControlChange (key);
+    const bool byValue = toggleByValue.load (std::memory_order_relaxed) && isControlChange (key);
 
     for (auto& entry : toggleTable)
     {

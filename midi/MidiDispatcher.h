@@ -78,6 +78,15 @@ public:
     /** [midi] Fires every mapping the key matches. Allocation-free. */
     void dispatch (MidiKey key, std::int64_t nowMs) noexcept;
 
+    /** [any] Repeat suppression interval in milliseconds; negative switches the filter off. */
+    void setRepeatInterval (std::int64_t ms) noexcept { repeatInterval.store (ms, std::memory_order_relaxed); }
+
+    /** [any] When false, controller messages always flip on/off controls, whatever their value. */
+    void setToggleByValue (bool enabled) noexcept { toggleByValue.store (enabled, std::memory_order_relaxed); }
+
+    [[nodiscard]] std::int64_t getRepeatInterval() const noexcept { return repeatInterval.load (std::memory_order_relaxed); }
+    [[nodiscard]] bool isToggleByValue() const noexcept { return toggleByValue.load (std::memory_order_relaxed); }
+
 private:
     std::vector<MappingEntry>& tableOf (MidiCommandKind kind) noexcept;
     const std::vector<MappingEntry>& tableOf (MidiCommandKind kind) const noexcept;
@@ -92,6 +101,12 @@ private:
     // reading an old one, and lists change only when the performer edits the filter.
     std::vector<std::unique_ptr<const std::vector<MidiKey>>> filterLists;
     std::atomic<const std::vector<MidiKey>*> filters { nullptr };
+
+    // Options, written on the message thread and read by dispatch: single words of which only
+    // the latest value matters, so relaxed ordering is enough.
+    std::atomic<std::int64_t> repeatInterval { -1 };
+    std::atomic<bool> toggleByValue { true };
+    static_assert (std::atomic<std::int64_t>::is_always_lock_free);
 };
 
 /** The saved form of a control's keys: decimal numbers joined by ", ". */

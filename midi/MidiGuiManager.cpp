@@ -358,7 +358,7 @@ MidiGuiManager::ImportResult MidiGuiManager::importMappings (const juce::File& f
     return { true, report };
 }
 
-void MidiGuiManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+void MidiGuiManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) noexcept
 {
     handleMessage (message.getRawData(), std::size_t (juce::jmax (0, message.getRawDataSize())),
                    juce::Time::currentTimeMillis());

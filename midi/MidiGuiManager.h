@@ -79,11 +79,19 @@ public:
         is missing, too large, not a mapping file or not XML changes nothing. */
     ImportResult importMappings (const juce::File& file);
 
+    /** [any] The repeat filter's interval in milliseconds, -1 switching it off. */
+    void setRepeatInterval (std::int64_t ms) noexcept { dispatcher.setRepeatInterval (ms); }
+
+    /** [any] Whether a controller's value sets the on/off controls that follow values (else it flips them). */
+    void setToggleByValue (bool enabled) noexcept { dispatcher.setToggleByValue (enabled); }
+
+    [[nodiscard]] const MidiDispatcher& getDispatcher() const noexcept { return dispatcher; }
+
     void setDisabledMessageClient (MidiCallbackDisablerMessageClient* client) noexcept { disabledClient = client; }
     void setNotificationClient (MidiInputCallbackNotificationClient* client) noexcept { notificationClient = client; }
 
-    /** [midi] */
-    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+    /** [midi] A message from a MIDI input device. */
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) noexcept override;
 
     /** [midi] The same for raw bytes at time nowMs. */
     void handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t nowMs) noexcept;

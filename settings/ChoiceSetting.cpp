@@ -23,10 +23,24 @@ void ChoiceSetting::addChoice (const juce::String& text, IsDefault isDefault)
     }
 }
 
+void ChoiceSetting::addFormerText (const juce::String& text, int choiceIndex)
+{
+    if (juce::isPositiveAndBelow (choiceIndex, choices.size()) && ! choices.contains (text))
+    {
+        formerTexts.add (text);
+        formerIndices.add (choiceIndex);
+    }
+}
+
 int ChoiceSetting::indexOrDefault (const juce::String& text) const
 {
-    const auto found = choices.indexOf (text);
-    return found >= 0 ? found : juce::jmax (0, defaultIndex);
+    if (const auto found = choices.indexOf (text); found >= 0)
+        return found;
+
+    if (const auto former = formerTexts.indexOf (text); former >= 0)
+        return formerIndices[former];
+
+    return juce::jmax (0, defaultIndex);
 }
 
 void ChoiceSetting::load (juce::PropertiesFile& file)

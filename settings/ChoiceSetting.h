@@ -22,6 +22,10 @@ public:
     /** Adds a choice; a text already present adds nothing. */
     void addChoice (const juce::String& text, IsDefault isDefault = IsDefault::no);
 
+    /** A text an earlier version offered for the choice at index: read as that choice and
+        written back as its current text. */
+    void addFormerText (const juce::String& text, int choiceIndex);
+
     void load (juce::PropertiesFile& file) override;
 
     /** A value that matches no choice selects the default again, so the index always
@@ -37,6 +41,8 @@ public:
 private:
     [[nodiscard]] int indexOrDefault (const juce::String& text) const;
 
+    juce::StringArray formerTexts;
+    juce::Array<int> formerIndices;
     std::atomic<int> index { 0 };
     int defaultIndex = -1;
     bool loaded = false;

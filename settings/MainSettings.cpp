@@ -1,6 +1,6 @@
 #include "MainSettings.h"
 
-#include "midi/MidiDispatchSettings.h"
+#include <algorithm>
 
 namespace Work
 {
@@ -36,8 +36,8 @@ namespace
     {
         juce::StringArray texts { offText };
 
-        for (int i = 1; i < MidiDispatchSettings::numRepeatIntervalChoices; ++i)
-            texts.add (juce::String (*MidiDispatchSettings::repeatIntervalForChoice (i)));
+        for (int i = 1; i < MainSettings::numRepeatFilterChoices; ++i)
+            texts.add (juce::String (*MainSettings::repeatFilterMsForChoice (i)));
 
         return texts;
     }
@@ -72,7 +72,7 @@ MainSettings::MainSettings (const juce::String& folder)
     , durationButtonsMode (addChoice (all, "durationButtonsMode", "Duration buttons",
                                       { "Multiply", "Add", "Multiply and add" }, 0))
     , loopDivisionMode (addChoice (all, "loopDivisionMode", "Loop division",
-                                   { "Off", "Down to 1/2", "Down to 1/4", "Down to 1/8", "Down to 1/16" }, 0))
+                                   { "Off", "Whole only", "Down to a half", "Down to a third", "Down to a quarter" }, 0))
     , midiRepeatFilterMs (addChoice (all, "midiRepeatFilterMs", "MIDI repeat filter (ms)", repeatFilterChoices(), 0))
     , latencyOffsetMs (addChoice (all, "latencyOffsetMs", "Latency offset (ms)", latencyChoices(), 10))
     , showResetMixButton (addBool (all, "showResetMixButton", "Show the reset-mix button", off))
@@ -95,6 +95,11 @@ MainSettings::MainSettings (const juce::String& folder)
     instance = this;
     optionsDialogOpen = false;
 
+    // Texts the loop division offered before they said which depths the looper gives.
+    const char* formerDivisionTexts[] = { "Down to 1/2", "Down to 1/4", "Down to 1/8", "Down to 1/16" };
+    for (int i = 0; i < 4; ++i)
+        loopDivisionMode.addFormerText (formerDivisionTexts[i], i + 1);
+
     auto& file = getUserSettings();
 
     for (auto& record : all)
@@ -105,8 +110,6 @@ MainSettings::MainSettings (const juce::String& folder)
         record->store (file);
         record->getValue().addListener (this);
     }
-
-    applyProcessWideCopies();
 }
 
 MainSettings::~MainSettings()
@@ -126,6 +129,11 @@ bool MainSettings::testWriteAccess()
 
 void MainSettings::storeAll()
 {
+    // Texts the loop division offered before they said which depths the looper gives.
+    const char* formerDivisionTexts[] = { "Down to 1/2", "Down to 1/4", "Down to 1/8", "Down to 1/16" };
+    for (int i = 0; i < 4; ++i)
+        loopDivisionMode.addFormerText (formerDivisionTexts[i], i + 1);
+
     auto& file = getUserSettings();
 
     for (auto& record : all)
@@ -134,10 +142,38 @@ void MainSettings::storeAll()
     file.saveIfNeeded();
 }
 
-void MainSettings::applyProcessWideCopies()
+void MainSettings::addListener (Listener* listener)
 {
-    MidiDispatchSettings::toggleByValueEnabled.store (! controllersFlipToggles.isOn(), std::memory_order_relaxed);
-    MidiDispatchSettings::setRepeatIntervalChoice (midiRepeatFilterMs.getIndex());
+    if (listener != nullptr && std::find (listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back (listener);
+}
+
+void MainSettings::removeListener (Listener* listener)
+{
+    listeners.erase (std::remove (listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+std::optional<std::int64_t> MainSettings::repeatFilterMsForChoice (int index) noexcept
+{
+    // Choices: off, 5, 10, 15, 20, 30, 40, 50, 75, 100, 150, 200, 250, 300, 400 ... 1000 ms.
+    if (index == 0)
+        return -1;
+    if (index >= 1 && index <= 4)
+        return 5 * index;
+    if (index >= 5 && index <= 7)
+        return 10 * index - 20;
+    if (index >= 8 && index <= 9)
+        return 25 * index - 125;
+    if (index >= 10 && index <= 13)
+        return 50 * index - 350;
+    if (index >= 14 && index <= 20)
+        return 100 * index - 1000;
+    return std::nullopt;
+}
+
+std::int64_t MainSettings::getMidiRepeatFilterMs() const noexcept
+{
+    return repeatFilterMsForChoice (midiRepeatFilterMs.getIndex()).value_or (-1);
 }
 
 void MainSettings::valueChanged (juce::Value& value)
@@ -153,14 +189,11 @@ void MainSettings::valueChanged (juce::Value& value)
 
     changed->update();
 
-    if (changed == &controllersFlipToggles || changed == &midiRepeatFilterMs)
-        applyProcessWideCopies();
-
-    if (changed == &latencyOffsetMs && listener != nullptr)
-        listener->latencyOffsetChanged (getLatencyOffsetMs());
-
-    if (optionsDialogOpen && listener != nullptr)
-        listener->optionsChangedWhileDialogOpen();
+    // A copy: a listener may rebuild what registered the others.
+    const auto toTell = listeners;
+    for (auto* listener : toTell)
+        if (std::find (listeners.begin(), listeners.end(), listener) != listeners.end())
+            listener->optionChanged (*changed);
 }
 
 } // namespace Work

@@ -3,7 +3,9 @@
 #include "BoolSetting.h"
 #include "ChoiceSetting.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Work
@@ -13,11 +15,13 @@ namespace Work
 
     MainSettings owns the juce::ApplicationProperties through which every part reaches
     the one settings file (device state, window state and MIDI assignments are kept there
-    by their own parts). At construction it loads the thirteen options, writes their
-    normalised texts back (so a file with stale or garbled entries is sane again on the
-    next save) and sets the process-wide copies other threads read. The options dialog
-    edits the records' Values; valueChanged keeps the derived state current and, while
-    the dialog is open, asks the listener to rebuild the engine with the new options.
+    by their own parts). At construction it loads the thirteen options and writes their
+    normalised texts back, so a file with stale or garbled entries is sane again on the
+    next save. The options dialog edits the records' Values; valueChanged keeps each
+    record's derived state current and tells the listeners which option changed.
+
+    The settings know nothing of the parts that use them: each consumer reads the options
+    it needs when it is built and again whenever a listener hears of a change.
 
     Threads: message thread, except the records' isOn / getIndex, which any thread reads.
 */
@@ -28,17 +32,12 @@ class MainSettings final : private juce::Value::Listener
     std::vector<std::unique_ptr<Setting>> all;
 
 public:
-    /** Told about changes that reach beyond the settings themselves. [message] */
+    /** Told of every change of an option. [message] */
     class Listener
     {
     public:
         virtual ~Listener() = default;
-
-        /** An option changed while the options dialog is open: rebuild the content. */
-        virtual void optionsChangedWhileDialogOpen() = 0;
-
-        /** The latency offset changed; hand it to the running looper. */
-        virtual void latencyOffsetChanged (int milliseconds) = 0;
+        virtual void optionChanged (Setting& option) = 0;
     };
 
     /** The file is placed in ~/.config/<name>/ unless folder names another folder
@@ -61,7 +60,8 @@ public:
     void setOptionsDialogOpen (bool isOpen) noexcept { optionsDialogOpen = isOpen; }
     [[nodiscard]] bool isOptionsDialogOpen() const noexcept { return optionsDialogOpen; }
 
-    void setListener (Listener* newListener) noexcept { listener = newListener; }
+    void addListener (Listener* listener);
+    void removeListener (Listener* listener);
 
     /** Every record, in creation order. */
     const std::vector<std::unique_ptr<Setting>>& getAll() const noexcept { return all; }
@@ -83,17 +83,24 @@ public:
     /** The latency offset in milliseconds: the chosen text is its index. */
     [[nodiscard]] int getLatencyOffsetMs() const noexcept { return latencyOffsetMs.getIndex(); }
 
+    /** The MIDI repeat filter's interval in milliseconds, -1 while it is off. */
+    [[nodiscard]] std::int64_t getMidiRepeatFilterMs() const noexcept;
+
+    static constexpr int numRepeatFilterChoices = 21;
+
+    /** The interval of repeat-filter choice index (0, off, gives -1); nothing for an index out of range. */
+    [[nodiscard]] static std::optional<std::int64_t> repeatFilterMsForChoice (int index) noexcept;
+
     /** Name of the application and of its settings folder. */
     static juce::String getApplicationName();
 
 private:
     void valueChanged (juce::Value& value) override;
-    void applyProcessWideCopies();
 
     static inline MainSettings* instance = nullptr;
 
     bool optionsDialogOpen = false;
-    Listener* listener = nullptr;
+    std::vector<Listener*> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainSettings)
 };

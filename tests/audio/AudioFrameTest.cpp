@@ -2,6 +2,7 @@
 #include "engine/MemorySystem.h"
 #include "support/EngineEnvironment.h"
 #include "support/AllocationCounter.h"
+#include "support/BlockBuffers.h"
 
 #include <juce_events/juce_events.h>
 
@@ -40,22 +41,13 @@ struct WritingClient : AudioCallbackClient
     BlockInfo lastInfo;
 };
 
-/** Device-side buffers of any channel count, filled with a value that shows whether they were cleared. */
-struct DeviceBuffers
+/** Device-side buffers, the outputs filled with a value that shows whether they were cleared. */
+Testing::BlockBuffers deviceBuffers (int inputs, int outputs, int n, float inputValue = 0.5f)
 {
-    DeviceBuffers (int inputs, int outputs, int n, float inputValue = 0.5f)
-        : in (std::size_t (inputs), std::vector<float> (std::size_t (n), inputValue))
-        , out (std::size_t (outputs), std::vector<float> (std::size_t (n), 7.0f))
-    {
-        for (auto& c : in)
-            inPointers.push_back (c.data());
-        for (auto& c : out)
-            outPointers.push_back (c.data());
-    }
-    std::vector<std::vector<float>> in, out;
-    std::vector<const float*> inPointers;
-    std::vector<float*> outPointers;
-};
+    Testing::BlockBuffers buffers (inputs, outputs, n, inputValue);
+    buffers.fillOutputs (7.0f);
+    return buffers;
+}
 
 class AudioFrame : public ::testing::Test
 {
@@ -70,31 +62,42 @@ TEST_F (AudioFrame, BlocksReachTheClientsOnlyWhenTheyMay)
     device.prepare (2, 2);
     CountingPreClient pre;
     WritingClient client;
-    device.addPreAudioCallbackClient (&pre);
-    device.addAudioCallbackClient (&client);
 
-    DeviceBuffers empty (2, 2, 1);
-    device.processBlock (empty.inPointers.data(), 2, empty.outPointers.data(), 2, 0, 1000, 48000.0f);
+    // The lists are read by every block without a lock: they change only while no block can run.
+    device.audioDeviceAboutToStart (nullptr);
+    EXPECT_FALSE (device.addPreAudioCallbackClient (&pre)) << "refused while the device runs";
+    EXPECT_FALSE (device.addAudioCallbackClient (&client));
+    {
+        const CallbackDisabler::ScopedDisable hold (device);
+        EXPECT_TRUE (device.addPreAudioCallbackClient (&pre)) << "the gate held: no block runs";
+        EXPECT_TRUE (device.removePreAudioCallbackClient (&pre));
+    }
+    device.audioDeviceStopped();
+    ASSERT_TRUE (device.addPreAudioCallbackClient (&pre));
+    ASSERT_TRUE (device.addAudioCallbackClient (&client));
+
+    auto empty = deviceBuffers (2, 2, 1);
+    device.processBlock (empty.inputs(), 2, empty.outputs(), 2, 0, 1000, 48000.0f);
     EXPECT_EQ (client.calls, 1) << "an empty block still reaches the clients";
     EXPECT_EQ (client.lastSamples, 0);
     EXPECT_EQ (device.getBlockClock().getBlocksCounted(), 0);
 
-    DeviceBuffers tooLong (2, 2, 4097);
-    device.processBlock (tooLong.inPointers.data(), 2, tooLong.outPointers.data(), 2, 4097, 1010, 48000.0f);
+    auto tooLong = deviceBuffers (2, 2, 4097);
+    device.processBlock (tooLong.inputs(), 2, tooLong.outputs(), 2, 4097, 1010, 48000.0f);
     EXPECT_EQ (client.calls, 1) << "a block longer than the engine takes runs no client";
     EXPECT_EQ (tooLong.out[0][4096], 0.0f) << "and is silent";
 
     {
         const CallbackDisabler::ScopedDisable hold (device);
-        DeviceBuffers held (2, 2, 64);
-        device.processBlock (held.inPointers.data(), 2, held.outPointers.data(), 2, 64, 1020, 48000.0f);
+        auto held = deviceBuffers (2, 2, 64);
+        device.processBlock (held.inputs(), 2, held.outputs(), 2, 64, 1020, 48000.0f);
         EXPECT_EQ (pre.calls, 1) << "held off: no pre-block client either";
         EXPECT_EQ (client.calls, 1);
         EXPECT_EQ (held.out[1], std::vector<float> (64, 0.0f)) << "held off: exactly silent";
     }
 
-    DeviceBuffers normal (2, 2, 64);
-    device.processBlock (normal.inPointers.data(), 2, normal.outPointers.data(), 2, 64, 1030, 44100.0f);
+    auto normal = deviceBuffers (2, 2, 64);
+    device.processBlock (normal.inputs(), 2, normal.outputs(), 2, 64, 1030, 44100.0f);
     EXPECT_EQ (pre.calls, 2);
     EXPECT_EQ (client.calls, 2);
     EXPECT_EQ (client.lastInfo.sampleRate, 44100.0f) << "the nominal rate until the clock settles";
@@ -106,17 +109,17 @@ TEST_F (AudioFrame, DevicesWithOtherChannelCountsAreMappedOntoTheEngine)
     AudioDevice device (nullptr);
     device.prepare (2, 2);
     WritingClient client;
-    device.addAudioCallbackClient (&client);
+    ASSERT_TRUE (device.addAudioCallbackClient (&client));
 
-    DeviceBuffers oneInput (1, 4, 64);
-    device.processBlock (oneInput.inPointers.data(), 1, oneInput.outPointers.data(), 4, 64, 1000, 48000.0f);
+    auto oneInput = deviceBuffers (1, 4, 64);
+    device.processBlock (oneInput.inputs(), 1, oneInput.outputs(), 4, 64, 1000, 48000.0f);
     EXPECT_EQ (client.secondInput, 0.0f) << "engine input 1 reads silence";
     EXPECT_EQ (oneInput.out[1][10], 1.0f);
     EXPECT_EQ (oneInput.out[2], std::vector<float> (64, 0.0f)) << "device outputs beyond the engine stay silent";
     EXPECT_EQ (oneInput.out[3], std::vector<float> (64, 0.0f));
 
-    DeviceBuffers noOutputs (2, 0, 64);
-    device.processBlock (noOutputs.inPointers.data(), 2, noOutputs.outPointers.data(), 0, 64, 1010, 48000.0f);
+    auto noOutputs = deviceBuffers (2, 0, 64);
+    device.processBlock (noOutputs.inputs(), 2, noOutputs.outputs(), 0, 64, 1010, 48000.0f);
     EXPECT_EQ (client.calls, 2) << "the engine runs into scratch buffers";
 }
 
@@ -130,14 +133,14 @@ TEST_F (AudioFrame, InputMonitoringAddsEachInputToItsOutput)
     EXPECT_EQ (audio.getLoopMixerSet()->size(), 8);
     EXPECT_EQ (audio.getBusMixerSet()->getNumBusReturns(), 0);
 
-    DeviceBuffers silent (2, 2, 64, 0.25f);
-    audio.getDevice().processBlock (silent.inPointers.data(), 2, silent.outPointers.data(), 2, 64, 1000, 48000.0f);
+    auto silent = deviceBuffers (2, 2, 64, 0.25f);
+    audio.getDevice().processBlock (silent.inputs(), 2, silent.outputs(), 2, 64, 1000, 48000.0f);
     EXPECT_EQ (silent.out[0], std::vector<float> (64, 0.0f)) << "monitoring off, nothing recorded: silence";
 
     audio.inputMonitoring = true;
-    DeviceBuffers monitored (2, 2, 64, 0.25f);
+    auto monitored = deviceBuffers (2, 2, 64, 0.25f);
     monitored.in[1].assign (64, -0.5f);
-    audio.getDevice().processBlock (monitored.inPointers.data(), 2, monitored.outPointers.data(), 2, 64, 1010, 48000.0f);
+    audio.getDevice().processBlock (monitored.inputs(), 2, monitored.outputs(), 2, 64, 1010, 48000.0f);
     EXPECT_EQ (monitored.out[0], std::vector<float> (64, 0.25f));
     EXPECT_EQ (monitored.out[1], std::vector<float> (64, -0.5f));
 }
@@ -151,7 +154,7 @@ TEST_F (AudioFrame, ALoopPlaysThroughTheMixerWithoutTouchingTheHeap)
     CursorWord cursors (8, 1);
     looper->setCursorWord (&cursors);
 
-    DeviceBuffers block (2, 2, 100, 0.0f);
+    auto block = deviceBuffers (2, 2, 100, 0.0f);
     std::vector<float> left;
     left.reserve (20000);
     auto run = [&] (std::int64_t from, std::int64_t to) {
@@ -159,7 +162,7 @@ TEST_F (AudioFrame, ALoopPlaysThroughTheMixerWithoutTouchingTheHeap)
         {
             for (int i = 0; i < 100; ++i)
                 block.in[0][std::size_t (i)] = std::sin (float (t + i) * 0.05f);
-            audio.getDevice().processBlock (block.inPointers.data(), 2, block.outPointers.data(), 2, 100, t, 1000.0f);
+            audio.getDevice().processBlock (block.inputs(), 2, block.outputs(), 2, 100, t, 1000.0f);
             left.insert (left.end(), block.out[0].begin(), block.out[0].end());
         }
     };
@@ -186,17 +189,17 @@ TEST_F (AudioFrame, TheDeviceCallbackNeverTouchesTheHeap)
     MainAudio audio (nullptr);
     ASSERT_TRUE (audio.setupEngine (2, false, 8, 1));
     audio.inputMonitoring = true;
-    DeviceBuffers block (2, 2, 256, 0.1f);
+    auto block = deviceBuffers (2, 2, 256, 0.1f);
     const juce::AudioIODeviceCallbackContext context {};
 
-    audio.getDevice().audioDeviceIOCallbackWithContext (block.inPointers.data(), 2, block.outPointers.data(), 2, 256, context);
+    audio.getDevice().audioDeviceIOCallbackWithContext (block.inputs(), 2, block.outputs(), 2, 256, context);
 
     Testing::ScopedRealTimeSection section;
     for (int i = 0; i < 200; ++i)
     {
         if (i == 10)
             audio.getLooper()->post ({ CommandCode::punch, 0, 1, 0, juce::Time::currentTimeMillis() });
-        audio.getDevice().audioDeviceIOCallbackWithContext (block.inPointers.data(), 2, block.outPointers.data(), 2, 256, context);
+        audio.getDevice().audioDeviceIOCallbackWithContext (block.inputs(), 2, block.outputs(), 2, 256, context);
     }
     EXPECT_EQ (section.heapCalls(), 0);
     EXPECT_EQ (block.out[0][100], 0.1f) << "the callback ran the engine (input monitoring)";

@@ -6,6 +6,7 @@
 #include <thread>
 
 using Work::LockFreeFifo;
+namespace MemorySystem = Work::MemorySystem;
 
 namespace
 {
@@ -51,14 +52,22 @@ TEST (LockFreeFifo, PoppedRecordStaysIntactUntilTheNextPop)
     EXPECT_EQ (*held, 10);
 }
 
-TEST (LockFreeFifo, WithoutStorageRefusesEverything)
+TEST (LockFreeFifo, WorksWhenMadeBeforeTheEngineRuntimeAndRefusesOnlyWithoutRoom)
 {
-    LockFreeFifo<int> noAllocator (16, nullptr);
-    EXPECT_FALSE (noAllocator.push (1));
-    EXPECT_EQ (noAllocator.pop(), nullptr);
+    // Controls embed queues and may be built before the runtime starts or outlive it.
+    MemorySystem::stopEngineRuntime();
+    {
+        LockFreeFifo<int> early (16);
+        MemorySystem::startEngineRuntime();
+        ASSERT_TRUE (early.push (1));
+        EXPECT_EQ (*early.pop(), 1);
+        MemorySystem::stopEngineRuntime();
+    }
+    MemorySystem::startEngineRuntime();
 
     LockFreeFifo<int> tooSmall (1);
     EXPECT_FALSE (tooSmall.push (1));
+    EXPECT_EQ (tooSmall.pop(), nullptr);
 }
 
 TEST (LockFreeFifo, TwoThreadsPassEveryRecordOnceInOrder)

@@ -1,6 +1,7 @@
 #include "ChainTestSupport.h"
 #include "engine/VarnoloLooper.h"
 #include "support/AllocationCounter.h"
+#include "support/BlockBuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ struct FakeMixer : LooperMixer
     }
     void setBusReturnEnabled (int index, bool on) noexcept override { returns[index] = on; }
     int getNumLoopChannels() const noexcept override { return numOutputs; }
+    int getNumBuses() const noexcept override { return 4; }
 
     std::map<int, std::uint32_t> routing;
     std::map<int, bool> returns;
@@ -75,20 +77,21 @@ public:
         looper->setCursorWord (&cursors);
         looper->setMixer (&mixer);
         looper->setCallbackGate (&gate);
-        in.assign (numInputs, std::vector<float> (std::size_t (blockSize)));
-        out.assign (numOutputs, std::vector<float> (std::size_t (blockSize)));
-        for (auto& c : in)
-            inPointers.push_back (c.data());
-        for (auto& c : out)
-            outPointers.push_back (c.data());
-        rendered.assign (numOutputs, {});
     }
 
     ~LooperRig() { looper.reset(); }
 
+    /** A command stamped time, posted in the block that holds that time. */
     void at (std::int64_t time, std::int32_t type, std::int32_t first = 0, std::int32_t second = 0, std::int32_t third = 0)
     {
-        pending.push_back ({ type, first, second, third, time });
+        pending.push_back ({ { type, first, second, third, time }, time });
+    }
+
+    /** A press as a performer makes it: stamped time, posted at the start of the next block. */
+    void pressedAt (std::int64_t time, std::int32_t type, std::int32_t first = 0, std::int32_t second = 0,
+                    std::int32_t third = 0)
+    {
+        pending.push_back ({ { type, first, second, third, time }, time + 1 });
     }
 
     /** Renders until the clock reaches end. */
@@ -99,32 +102,32 @@ public:
             const auto n = int (std::min<std::int64_t> (blockSize, end - now));
             for (auto it = pending.begin(); it != pending.end();)
             {
-                if (it->time < now + n)
+                if (it->postAt < now + n)
                 {
-                    looper->post (*it);
+                    looper->post (it->command);
                     it = pending.erase (it);
                 }
                 else
                     ++it;
             }
 
-            for (int c = 0; c < numInputs; ++c)
-                for (int i = 0; i < n; ++i)
-                    in[std::size_t (c)][std::size_t (i)] = inputSample (c, now + i);
-            for (auto& c : out)
-                std::fill (c.begin(), c.end(), 0.0f);
-
+            buffers.fillInputs (now, n, inputSample);
+            buffers.fillOutputs (0.0f);
             const BlockInfo info { nullptr, now, float (rate) };
-            looper->process (inPointers.data(), outPointers.data(), n, &info);
-
-            for (int c = 0; c < numOutputs; ++c)
-                rendered[std::size_t (c)].insert (rendered[std::size_t (c)].end(), out[std::size_t (c)].begin(),
-                                                  out[std::size_t (c)].begin() + n);
+            looper->process (buffers.inputs(), buffers.outputs(), n, &info);
+            buffers.appendOutputs (n);
             now += n;
         }
     }
 
-    void poll() { looper->pollQueues (gui); }
+    /** One GUI tick: the queues drained, then the requested work run. */
+    void poll()
+    {
+        looper->pollQueues (gui);
+        looper->runRequestedWork (&gui);
+    }
+
+    [[nodiscard]] const std::vector<float>& output (int channel) const { return buffers.rendered[std::size_t (channel)]; }
 
     std::vector<float> mainLoop()
     {
@@ -149,10 +152,13 @@ public:
     CallbackDisabler::Manager gate;
     RecordingGui gui;
     std::unique_ptr<VarnoloLooper> looper;
-    std::vector<LooperCommand> pending;
-    std::vector<std::vector<float>> in, out, rendered;
-    std::vector<const float*> inPointers;
-    std::vector<float*> outPointers;
+    struct Pending
+    {
+        LooperCommand command;
+        std::int64_t postAt;
+    };
+    std::vector<Pending> pending;
+    Testing::BlockBuffers buffers { numInputs, numOutputs, blockSize };
 };
 
 namespace C = CommandCode;
@@ -267,7 +273,7 @@ TEST (Looper, StopFadesTheBlockThenSilenceAndTheNextStartIsAtPositionZero)
     rig.runUntil (5300);
     rig.poll();
 
-    const auto& output = rig.rendered[0];
+    const auto& output = rig.output (0);
     EXPECT_FALSE (rig.looper->isPlaying());
     EXPECT_TRUE (rig.gui.saw ("stopped"));
     EXPECT_NE (output[5000], 0.0f);
@@ -281,8 +287,8 @@ TEST (Looper, StopFadesTheBlockThenSilenceAndTheNextStartIsAtPositionZero)
     EXPECT_TRUE (rig.looper->isPlaying());
     const auto loop = rig.mainLoop();
     EXPECT_EQ (output.size(), 5400u);
-    EXPECT_EQ (rig.rendered[0][5300], 0.0f) << "fades in from silence";
-    EXPECT_FLOAT_EQ (rig.rendered[0][5350], loop[50] * 0.5f) << "from position 0, fading in over the block";
+    EXPECT_EQ (rig.output (0)[5300], 0.0f) << "fades in from silence";
+    EXPECT_FLOAT_EQ (rig.output (0)[5350], loop[50] * 0.5f) << "from position 0, fading in over the block";
 }
 
 TEST (Looper, ResyncRestartsTheCycleWithAFade)
@@ -294,7 +300,7 @@ TEST (Looper, ResyncRestartsTheCycleWithAFade)
     rig.runUntil (4300);
     EXPECT_TRUE (rig.looper->isPlaying());
     const auto loop = rig.mainLoop();
-    EXPECT_EQ (rig.rendered[0][4150], loop[50] * 0.5f) << "position 0 at the block after the fade out";
+    EXPECT_EQ (rig.output (0)[4150], loop[50] * 0.5f) << "position 0 at the block after the fade out";
 }
 
 TEST (Looper, MuteAndSoloFadeAndAreAnnounced)
@@ -309,8 +315,8 @@ TEST (Looper, MuteAndSoloFadeAndAreAnnounced)
     rig.runUntil (4200);
     rig.poll();
     EXPECT_TRUE (rig.gui.saw ("dim 0"));
-    EXPECT_EQ (rig.rendered[0][4150], 0.0f);
-    EXPECT_NE (rig.rendered[0][4010], 0.0f) << "fades over the block";
+    EXPECT_EQ (rig.output (0)[4150], 0.0f);
+    EXPECT_NE (rig.output (0)[4010], 0.0f) << "fades over the block";
 
     rig.at (4200, C::mute, 0, 2); // toggle back
     rig.at (4300, C::solo, 1, 1);
@@ -319,15 +325,15 @@ TEST (Looper, MuteAndSoloFadeAndAreAnnounced)
     rig.poll();
     EXPECT_TRUE (rig.gui.saw ("undim 0"));
     EXPECT_EQ (rig.looper->getSoloMask(), 0b110u);
-    EXPECT_EQ (rig.rendered[0][4450], 0.0f) << "a solo elsewhere mutes channel 0";
+    EXPECT_EQ (rig.output (0)[4450], 0.0f) << "a solo elsewhere mutes channel 0";
 
     rig.at (4500, C::solo, 1, 0);
     rig.runUntil (4700);
     EXPECT_EQ (rig.looper->getSoloMask(), 0b100u);
-    EXPECT_EQ (rig.rendered[0][4650], 0.0f) << "bus 2 still soloed";
+    EXPECT_EQ (rig.output (0)[4650], 0.0f) << "bus 2 still soloed";
     rig.at (4700, C::solo, 2, 0);
     rig.runUntil (4900);
-    EXPECT_NE (rig.rendered[0][4850], 0.0f) << "no solo left: back to the mute mask";
+    EXPECT_NE (rig.output (0)[4850], 0.0f) << "no solo left: back to the mute mask";
 }
 
 TEST (Looper, ResetNeedsTwoPressesAndAnyOtherCommandCancelsIt)
@@ -417,14 +423,14 @@ TEST (Looper, ProcessNeverTouchesTheHeap)
     rig.runUntil (200); // queues and buffers warm
 
     Testing::ScopedRealTimeSection section;
-    rig.looper->process (rig.inPointers.data(), rig.outPointers.data(), 0, nullptr);
-    for (auto& command : rig.pending)
-        rig.looper->post (command);
+    rig.looper->process (rig.buffers.inputs(), rig.buffers.outputs(), 0, nullptr);
+    for (auto& p : rig.pending)
+        rig.looper->post (p.command);
     rig.pending.clear();
     for (int b = 0; b < 80; ++b)
     {
         const BlockInfo info { nullptr, 200 + b * 64, float (rate) };
-        rig.looper->process (rig.inPointers.data(), rig.outPointers.data(), 64, &info);
+        rig.looper->process (rig.buffers.inputs(), rig.buffers.outputs(), 64, &info);
     }
     EXPECT_EQ (section.heapCalls(), 0);
 }
@@ -484,7 +490,9 @@ TEST (Looper, TransportEventsReachTheClockAndItsAnswersTheGui)
     rig.poll();
     for (auto message : { "clock 2200", "clock 2201", "clock 2203", "clock 2300", "clock off" })
         EXPECT_TRUE (rig.gui.saw (message)) << message;
-    EXPECT_TRUE (rig.looper->getCurrentPart().clockEnabled);
+    EXPECT_FALSE (rig.looper->getCurrentPart().clockEnabled) << "only the audio thread writes the loop set";
+    rig.runUntil (rig.now + 100);
+    EXPECT_TRUE (rig.looper->getCurrentPart().clockEnabled) << "taken at the next block";
 
     rig.at (rig.now, C::startStop);
     rig.runUntil (rig.now + 300);

@@ -3,6 +3,7 @@
 #include "engine/DataMemory.h"
 #include "engine/Part.h"
 #include "support/AllocationCounter.h"
+#include "support/BlockBuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -46,13 +47,7 @@ struct Rendering
     std::vector<std::vector<float>> loops;
 };
 
-std::string firstDifference (const std::vector<float>& a, const std::vector<float>& b)
-{
-    for (std::size_t k = 0; k < std::min (a.size(), b.size()); ++k)
-        if (a[k] != b[k])
-            return " first differs at " + std::to_string (k) + ": " + std::to_string (a[k]) + " vs " + std::to_string (b[k]);
-    return {};
-}
+using Testing::firstDifference;
 
 float inputSample (int channel, std::uint32_t t)
 {
@@ -69,15 +64,7 @@ protected:
     {
         Part part (memory, 'A', numInputs, numOutputs);
         part.setLatencies (inputLatency, outputLatency);
-        std::vector<std::vector<float>> in (numInputs, std::vector<float> (blockSize)),
-            out (numOutputs, std::vector<float> (blockSize));
-        std::vector<const float*> inPointers;
-        std::vector<float*> outPointers;
-        for (auto& c : in)
-            inPointers.push_back (c.data());
-        for (auto& c : out)
-            outPointers.push_back (c.data());
-
+        Testing::BlockBuffers buffers (numInputs, numOutputs, int (blockSize));
         Rendering result;
         auto direction = Direction::forwards;
         std::size_t next = 0;
@@ -92,9 +79,9 @@ protected:
                 const auto offset = p.time - blockStart;
                 switch (p.action)
                 {
-                    case Press::Action::startMain: part.startMainLoop (p.input, p.output, 1, offset); break;
+                    case Press::Action::startMain: EXPECT_EQ (part.startMainLoop (p.input, p.output, 1, offset), LoopRefusal::none); break;
                     case Press::Action::stopMain: part.stopMainLoop (offset); break;
-                    case Press::Action::addLoop: part.addLoop (p.input, p.output, 1, offset, p.kind, direction); break;
+                    case Press::Action::addLoop: EXPECT_EQ (part.addLoop (p.input, p.output, 1, offset, p.kind, direction), LoopRefusal::none); break;
                     case Press::Action::stopLoop: part.stopLoop (p.input, p.output, offset); break;
                     case Press::Action::multiply: part.doubleMultiplier(); break;
                     case Press::Action::erase: part.erase (p.output); break;
@@ -105,18 +92,13 @@ protected:
                 }
             }
 
-            for (int c = 0; c < numInputs; ++c)
-                for (std::uint32_t i = 0; i < n; ++i)
-                    in[std::size_t (c)][i] = inputSample (c, blockStart + i);
-            for (auto& c : out)
-                std::fill (c.begin(), c.end(), 0.0f);
-
-            part.process (inPointers.data(), outPointers.data(), n, direction);
-
-            for (int c = 0; c < numOutputs; ++c)
-                result.outputs[std::size_t (c)].insert (result.outputs[std::size_t (c)].end(), out[std::size_t (c)].begin(),
-                                                        out[std::size_t (c)].begin() + n);
+            buffers.fillInputs (blockStart, int (n), [] (int c, std::int64_t t) { return inputSample (c, std::uint32_t (t)); });
+            buffers.fillOutputs (0.0f);
+            part.process (buffers.inputs(), buffers.outputs(), n, direction);
+            buffers.appendOutputs (int (n));
         }
+
+        result.outputs = std::move (buffers.rendered);
 
         if (auto* main = part.getMainLoop())
             result.loops.push_back (Testing::readChain (const_cast<SampleBlock*> (main->getChain())));
@@ -137,7 +119,7 @@ protected:
         std::vector<float> scratch (512);
         const float* in[] = { silence.data(), silence.data() };
         std::vector<float*> out (numOutputs, scratch.data());
-        ASSERT_TRUE (part.startMainLoop (0, 0, 1, 0));
+        ASSERT_EQ (part.startMainLoop (0, 0, 1, 0), LoopRefusal::none);
         for (std::uint32_t t = 0; t < length; t += 512)
             part.process (in, out.data(), 512, Direction::forwards);
         part.stopMainLoop (0);
@@ -358,13 +340,15 @@ TEST_F (PartTest, UndoAndRedoOfLoopsAndErasures)
     EXPECT_FALSE (part.erase (5)) << "nothing plays on output 5";
     EXPECT_EQ (part.getHistory().size(), 1);
 
-    ASSERT_TRUE (part.addLoop (1, 3, 1, 0, LoopKind::oneMain, Direction::forwards));
+    ASSERT_EQ (part.addLoop (1, 3, 1, 0, LoopKind::oneMain, Direction::forwards), LoopRefusal::none);
     EXPECT_TRUE (part.isOverdubbing());
     EXPECT_TRUE (part.findRecording (1, 3));
     EXPECT_EQ (part.inputRecordingOn (3), 1);
-    EXPECT_FALSE (part.addLoop (0, 3, 1, 0, LoopKind::oneMain, Direction::forwards)) << "one recording per output";
+    EXPECT_EQ (part.addLoop (0, 3, 1, 0, LoopKind::oneMain, Direction::forwards), LoopRefusal::outputBusy)
+        << "one recording per output";
     part.process (in, out.data(), 512, Direction::forwards);
-    part.stopLoop (1, 3, 0);
+    part.stopLoop (1, 3, 100);
+    EXPECT_FALSE (part.findRecording (1, 3)) << "a stopped loop writing its tail holds no slot";
     EXPECT_EQ (part.getAddAmount(), 2u) << "a finished secondary loop sets the add amount to the multiplier";
     part.process (in, out.data(), 512, Direction::forwards);
     EXPECT_FALSE (part.isOutputRecording (3));
@@ -390,13 +374,15 @@ TEST_F (PartTest, UndoAndRedoOfLoopsAndErasures)
 TEST_F (PartTest, RefusesChannelsOutsideItsInputsAndOutputs)
 {
     Part part (memory, 'A', numInputs, numOutputs);
-    EXPECT_FALSE (part.startMainLoop (2, 0, 1, 0));
-    EXPECT_FALSE (part.startMainLoop (1, 0, 2, 0)) << "a stereo pair needs inputs 1 and 2";
-    EXPECT_FALSE (part.startMainLoop (0, 8, 1, 0));
-    EXPECT_FALSE (part.startMainLoop (0, -1, 1, 0));
-    EXPECT_FALSE (part.startMainLoop (0, 0, 3, 0));
-    EXPECT_FALSE (part.addLoop (0, 1, 1, 0, LoopKind::oneMain, Direction::forwards)) << "no main loop yet";
-    EXPECT_TRUE (part.startMainLoop (0, 6, 2, 0));
+    constexpr auto outside = LoopRefusal::channelsOutOfRange;
+    EXPECT_EQ (part.startMainLoop (2, 0, 1, 0), outside);
+    EXPECT_EQ (part.startMainLoop (1, 0, 2, 0), outside) << "a stereo pair needs inputs 1 and 2";
+    EXPECT_EQ (part.startMainLoop (0, 8, 1, 0), outside);
+    EXPECT_EQ (part.startMainLoop (0, -1, 1, 0), outside);
+    EXPECT_EQ (part.startMainLoop (0, 0, 3, 0), outside);
+    EXPECT_EQ (part.addLoop (0, 1, 1, 0, LoopKind::oneMain, Direction::forwards), LoopRefusal::noMainLoop);
+    EXPECT_EQ (part.startMainLoop (0, 6, 2, 0), LoopRefusal::none);
+    EXPECT_EQ (part.startMainLoop (0, 0, 1, 0), LoopRefusal::mainLoopExists);
     part.clear();
 }
 
@@ -408,14 +394,14 @@ TEST_F (PartTest, ProcessNeverTouchesTheHeap)
     std::vector<float*> out (numOutputs, scratch.data());
 
     Testing::ScopedRealTimeSection section;
-    part.startMainLoop (0, 0, 1, 10);
+    EXPECT_EQ (part.startMainLoop (0, 0, 1, 10), LoopRefusal::none);
     for (int b = 0; b < 20; ++b)
         part.process (in, out.data(), 256, Direction::forwards);
     part.stopMainLoop (30);
     for (int b = 0; b < 4; ++b)
         part.process (in, out.data(), 256, Direction::forwards);
-    part.addLoop (1, 1, 1, 5, LoopKind::halfMain, Direction::forwards);
-    part.addLoop (0, 2, 1, 5, LoopKind::free, Direction::forwards);
+    EXPECT_EQ (part.addLoop (1, 1, 1, 5, LoopKind::halfMain, Direction::forwards), LoopRefusal::none);
+    EXPECT_EQ (part.addLoop (0, 2, 1, 5, LoopKind::free, Direction::forwards), LoopRefusal::none);
     for (int b = 0; b < 30; ++b)
         part.process (in, out.data(), 256, b > 15 ? Direction::backwards : Direction::forwards);
     part.stopLoop (1, 1, 100);

@@ -1,5 +1,4 @@
 #include "engine/MemorySystem.h"
-#include "midi/MidiDispatchSettings.h"
 #include "midi/MidiDispatcher.h"
 
 #include <gtest/gtest.h>
@@ -47,12 +46,6 @@ struct Fader : ControlChangeListener
     void guiFeedback (std::int64_t) override {}
 };
 
-struct RepeatInterval
-{
-    explicit RepeatInterval (std::int64_t ms) { MidiDispatchSettings::repeatInterval = ms; }
-    ~RepeatInterval() { MidiDispatchSettings::repeatInterval = -1; }
-};
-
 MidiKey key (std::uint8_t status, std::uint8_t d1, std::uint8_t d2 = 0)
 {
     const std::uint8_t bytes[] = { status, d1, d2 };
@@ -75,8 +68,8 @@ TEST (MidiDispatcher, AMappingLearnedOnOneChannelAnswersOnAll)
 
 TEST (MidiDispatcher, TheRepeatFilterHoldsBackQuickRepeats)
 {
-    const RepeatInterval interval (50);
     MidiDispatcher dispatcher;
+    dispatcher.setRepeatInterval (50);
     Button start ("Start", false);
     Fader volume ("Volume 1");
     dispatcher.registerMomentary (&start, {}, 0);
@@ -121,9 +114,8 @@ TEST (MidiDispatcher, TogglesFollowControllerValuesOrFlip)
     dispatcher.dispatch (key (0xb0, 21, 5), 30);
     EXPECT_EQ (punch.flips, 1);
 
-    MidiDispatchSettings::toggleByValueEnabled = false;
+    dispatcher.setToggleByValue (false);
     dispatcher.dispatch (key (0xb0, 20, 0), 40);
-    MidiDispatchSettings::toggleByValueEnabled = true;
     EXPECT_EQ (mute.flips, 1) << "with controllers flipping toggles, any value flips";
 }
 

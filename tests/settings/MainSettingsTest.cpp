@@ -1,4 +1,3 @@
-#include "midi/MidiDispatchSettings.h"
 #include "settings/MainSettings.h"
 
 #include <juce_events/juce_events.h>
@@ -6,7 +5,6 @@
 #include <gtest/gtest.h>
 
 using Work::MainSettings;
-using Work::MidiDispatchSettings;
 
 namespace
 {
@@ -17,8 +15,6 @@ protected:
     {
         folder = juce::File::createTempFile ("settings-test");
         ASSERT_TRUE (folder.createDirectory());
-        MidiDispatchSettings::repeatInterval = -1;
-        MidiDispatchSettings::toggleByValueEnabled = true;
     }
 
     void TearDown() override { folder.deleteRecursively(); }
@@ -45,14 +41,6 @@ protected:
     juce::File folder;
 };
 
-struct RecordingListener : MainSettings::Listener
-{
-    void optionsChangedWhileDialogOpen() override { ++rebuilds; }
-    void latencyOffsetChanged (int ms) override { latency = ms; }
-    int rebuilds = 0;
-    int latency = -1;
-};
-
 void expectDefaults (MainSettings& s)
 {
     EXPECT_TRUE (s.advanceCursorAfterRecording.isOn());
@@ -77,8 +65,7 @@ TEST_F (SettingsTest, FreshInstallationGivesDefaultsAndWritesEveryOption)
         ASSERT_EQ (settings.getAll().size(), 13u);
         EXPECT_EQ (settings.getUserSettings().getFile(), settingsFile());
         expectDefaults (settings);
-        EXPECT_TRUE (MidiDispatchSettings::toggleByValueEnabled.load());
-        EXPECT_EQ (MidiDispatchSettings::repeatInterval.load(), -1);
+        EXPECT_EQ (settings.getMidiRepeatFilterMs(), -1);
         EXPECT_TRUE (settings.testWriteAccess());
     }
     EXPECT_EQ (MainSettings::getInstance(), nullptr);
@@ -108,19 +95,36 @@ TEST_F (SettingsTest, ChoicesSurviveASaveAndReload)
     EXPECT_EQ (settings.getLatencyOffsetMs(), 25);
 }
 
-TEST_F (SettingsTest, SavedDispatchOptionsTakeEffectAtStart)
+TEST_F (SettingsTest, SavedOptionsAreReadAtStartAndFormerTextsStillLoad)
 {
     writeFile (R"(<?xml version="1.0" encoding="UTF-8"?>
 <PROPERTIES>
   <VALUE name="controllersFlipToggles" val="On"/>
   <VALUE name="midiRepeatFilterMs" val="200"/>
+  <VALUE name="loopDivisionMode" val="Down to 1/8"/>
 </PROPERTIES>)");
 
     MainSettings settings (folder.getFullPathName());
     EXPECT_TRUE (settings.controllersFlipToggles.isOn());
-    EXPECT_FALSE (MidiDispatchSettings::toggleByValueEnabled.load());
     EXPECT_EQ (settings.midiRepeatFilterMs.getIndex(), 11);
-    EXPECT_EQ (MidiDispatchSettings::repeatInterval.load(), 200);
+    EXPECT_EQ (settings.getMidiRepeatFilterMs(), 200);
+    EXPECT_EQ (settings.loopDivisionMode.getIndex(), 3);
+    settings.storeAll();
+    EXPECT_EQ (storedValue (settingsFile(), "loopDivisionMode"), settings.loopDivisionMode.getChoices()[3])
+        << "a former text is written back as the text offered now";
+}
+
+TEST (SettingsChoices, RepeatFilterChoicesMapToTheirIntervals)
+{
+    const std::int64_t expected[] = { -1,  5,   10,  15,  20,  30,  40,  50,  75,  100, 150,
+                                      200, 250, 300, 400, 500, 600, 700, 800, 900, 1000 };
+    static_assert (std::size (expected) == MainSettings::numRepeatFilterChoices);
+
+    for (int i = 0; i < MainSettings::numRepeatFilterChoices; ++i)
+        EXPECT_EQ (MainSettings::repeatFilterMsForChoice (i), expected[i]) << i;
+
+    for (int bad : { -1, 21, 1000 })
+        EXPECT_FALSE (MainSettings::repeatFilterMsForChoice (bad).has_value());
 }
 
 TEST_F (SettingsTest, DamagedFilesLoadDefaultsAndAreWrittenBackSane)
@@ -155,9 +159,16 @@ TEST_F (SettingsTest, DamagedFilesLoadDefaultsAndAreWrittenBackSane)
     }
 }
 
-TEST_F (SettingsTest, ChangesUpdateProcessWideCopies)
+TEST_F (SettingsTest, ChangesReachTheListenersWithTheNewValues)
 {
     MainSettings settings (folder.getFullPathName());
+
+    struct Recorder : MainSettings::Listener
+    {
+        void optionChanged (Work::Setting& option) override { changed.add (option.getKey()); }
+        juce::StringArray changed;
+    } recorder;
+    settings.addListener (&recorder);
 
     struct Case
     {
@@ -170,15 +181,17 @@ TEST_F (SettingsTest, ChangesUpdateProcessWideCopies)
         settings.midiRepeatFilterMs.getValue() = c.text;
         deliverChanges();
         EXPECT_EQ (settings.midiRepeatFilterMs.getIndex(), c.index) << c.text;
-        EXPECT_EQ (MidiDispatchSettings::repeatInterval.load(), c.interval) << c.text;
+        EXPECT_EQ (settings.getMidiRepeatFilterMs(), c.interval) << c.text;
     }
 
     settings.controllersFlipToggles.getValue() = "On";
     deliverChanges();
-    EXPECT_FALSE (MidiDispatchSettings::toggleByValueEnabled.load());
+    EXPECT_TRUE (settings.controllersFlipToggles.isOn());
+    settings.removeListener (&recorder);
     settings.controllersFlipToggles.getValue() = "Off";
     deliverChanges();
-    EXPECT_TRUE (MidiDispatchSettings::toggleByValueEnabled.load());
+    EXPECT_EQ (recorder.changed, juce::StringArray ({ "midiRepeatFilterMs", "midiRepeatFilterMs", "midiRepeatFilterMs",
+                                                      "midiRepeatFilterMs", "controllersFlipToggles" }));
 }
 
 TEST_F (SettingsTest, AValueThatIsNoChoiceFallsBackToTheDefault)
@@ -194,30 +207,14 @@ TEST_F (SettingsTest, AValueThatIsNoChoiceFallsBackToTheDefault)
     EXPECT_EQ (settings.loopDivisionMode.getValue().toString(), "Off");
 }
 
-TEST_F (SettingsTest, OnlyChangesWhileTheOptionsAreOpenRebuildTheContent)
+TEST_F (SettingsTest, StoreAllWritesTheTextsInForce)
 {
     MainSettings settings (folder.getFullPathName());
-    RecordingListener listener;
-    settings.setListener (&listener);
-
     settings.inputMonitoring.getValue() = "On";
-    deliverChanges();
-    EXPECT_TRUE (settings.inputMonitoring.isOn());
-    EXPECT_EQ (listener.rebuilds, 0);
-
-    settings.setOptionsDialogOpen (true);
-    settings.inputMonitoring.getValue() = "Off";
-    deliverChanges();
-    EXPECT_EQ (listener.rebuilds, 1);
-
     settings.latencyOffsetMs.getValue() = "3";
     deliverChanges();
-    EXPECT_EQ (listener.latency, 3);
-    EXPECT_EQ (listener.rebuilds, 2);
 
-    settings.setOptionsDialogOpen (false);
     settings.storeAll();
     EXPECT_EQ (storedValue (settingsFile(), "latencyOffsetMs"), "3");
-    EXPECT_EQ (storedValue (settingsFile(), "inputMonitoring"), "Off");
-    settings.setListener (nullptr);
+    EXPECT_EQ (storedValue (settingsFile(), "inputMonitoring"), "On");
 }

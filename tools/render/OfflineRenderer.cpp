@@ -27,7 +27,6 @@ RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std
     looper->setDevice (ticksPerSecond, 0, 0);
     CursorWord cursors (8, 1);
     looper->setCursorWord (&cursors);
-    LooperGuiClient gui; // shows nothing; draining the queues still runs a reset asked for twice
 
     if (keepStems)
         result.stems.assign (std::size_t (engine.getBufferPatch().getNumChannels()), std::vector<float> (std::size_t (totalSamples)));
@@ -58,7 +57,7 @@ RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std
         float* outputs[] = { left.data(), right.data() };
         const BlockInfo info { nullptr, start, float (ticksPerSecond) };
         engine.audioCallback (inputs, outputs, n, info);
-        looper->pollQueues (gui);
+        looper->runRequestedWork (nullptr); // a reset asked for twice runs between blocks, as on the message thread
 
         result.output.copyFrom (0, start, left.data(), n);
         result.output.copyFrom (1, start, right.data(), n);

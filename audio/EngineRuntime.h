@@ -1,0 +1,92 @@
+#pragma once
+
+#include "MainAudio.h"
+#include "engine/CursorWord.h"
+#include "engine/MidiClock.h"
+#include "settings/MainSettings.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Work
+{
+
+/** The engine's owner below the window: everything the screen and the window reach the engine
+    through, with the lifetime and the wiring in one place.
+
+    It owns, in the order they are made: the engine runtime and the sample pool (for its whole
+    life), MainAudio (the device, the MIDI mapping manager and, between buildEngine and
+    teardownEngine, the looper and the mixer), and the record cursors' word, which the looper is
+    given before audio starts. It holds the slot for the MIDI clock pair.
+
+    Options reach the engine by one route: applySettings reads every option the engine uses
+    from MainSettings and writes it into its consumer (the looper's options and latency offset,
+    input monitoring, the MIDI dispatcher's repeat filter and controller handling). It runs when
+    the engine is built and whenever an option changes.
+
+    One GUI tick (tick) drains the looper's queues into the views once, then runs, as a step of
+    its own, the work the audio thread asked for (a confirmed reset of every loop, a mix reset).
+
+    Threads: message thread only. The audio thread reaches the objects owned here through the
+    device callback, never through this class.
+*/
+class EngineRuntime final : private MainSettings::Listener
+{
+public:
+    /** The shipped engine: 2 mono inputs, 8 mono loop channels, 1 stereo bus, 1 record cursor. */
+    static constexpr int numInputs = 2, numLoopChannels = 8, numBuses = 1, numCursors = 1;
+
+    /** [message] Starts the engine runtime and reserves the sample pool for a machine with
+        physicalMemoryMb of memory (0 when unknown), with its fallback sizes; MainAudio is made
+        only when some pool could be had. midiInput, the application's MIDI input fan-out, may
+        be null (the engine then takes no MIDI). */
+    EngineRuntime (MainSettings& settings, MidiInputCallbackManager* midiInput, std::uint64_t physicalMemoryMb);
+    ~EngineRuntime() override;
+
+    /** Size of the sample pool in megabytes, 0 when none could be reserved. */
+    [[nodiscard]] std::uint32_t getPoolMegabytes() const noexcept { return poolMegabytes; }
+    [[nodiscard]] bool hasPool() const noexcept { return mainAudio != nullptr; }
+
+    /** [message] Sets the engine up and hands the looper its cursor word, its clock and the
+        options in force. False (nothing built) without a pool. */
+    bool buildEngine();
+
+    /** [message] Opens the saved (or default) device; the error text, empty on success. */
+    juce::String openAudio();
+
+    /** [message] Saves the device state and closes the device. */
+    void closeAudio();
+
+    /** [message] Deletes the looper and the mixer; the device is closed first when open. */
+    void teardownEngine();
+
+    /** [message] One GUI tick: the looper's queues drained into gui, then the requested work. */
+    void tick (LooperGuiClient& gui);
+
+    /** [message] Reads every option the engine uses into its consumer. */
+    void applySettings();
+
+    /** [message, before buildEngine] The MIDI clock and its tempo source, or null. Not owned. */
+    void setClockPair (MidiClockPair* pair) noexcept { clockPair = pair; }
+    [[nodiscard]] MidiClockPair* getClockPair() const noexcept { return clockPair; }
+
+    [[nodiscard]] MainAudio* getMainAudio() noexcept { return mainAudio.get(); }
+    [[nodiscard]] VarnoloLooper* getLooper() noexcept { return mainAudio != nullptr ? mainAudio->getLooper() : nullptr; }
+    [[nodiscard]] AudioDevice* getDevice() noexcept { return mainAudio != nullptr ? &mainAudio->getDevice() : nullptr; }
+    [[nodiscard]] MidiGuiManager* getMidiGuiManager() noexcept;
+    [[nodiscard]] CursorWord* getCursorWord() noexcept { return cursors.get(); }
+    [[nodiscard]] MainSettings& getSettings() noexcept { return settings; }
+
+private:
+    void optionChanged (Setting&) override { applySettings(); }
+
+    MainSettings& settings;
+    std::uint32_t poolMegabytes = 0;
+    std::unique_ptr<MainAudio> mainAudio;
+    std::unique_ptr<CursorWord> cursors;
+    MidiClockPair* clockPair = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EngineRuntime)
+};
+
+} // namespace Work
