@@ -100,6 +100,7 @@ public:
     void setDevice (int sampleRate, int inputLatency, int outputLatency) noexcept;
 
     void setLatencyOffsetMs (int ms) noexcept { latencyOffsetMs.store (ms, std::memory_order_relaxed); }
+    [[nodiscard]] int getLatencyOffsetMs() const noexcept { return latencyOffsetMs.load (std::memory_order_relaxed); }
     LooperOptions& getOptions() noexcept { return options; }
 
     /** [message, before audio] The collaborators; each may be null. */

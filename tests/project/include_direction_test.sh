@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Fails when an include runs against the layers: each folder may include only the folders below
+# it, so no two folders ever include each other.
+#   engine   <- nothing of ours
+#   mixer    <- engine
+#   midi     <- engine, mixer
+#   settings <- nothing of ours
+#   audio    <- engine, mixer, midi, settings
+#   gui      <- engine, mixer, midi, settings, audio
+#   app      <- everything above
+set -uo pipefail
+root=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+cd "$root" || exit 2
+
+declare -A allowed=(
+  [engine]=""
+  [mixer]="engine"
+  [midi]="engine mixer"
+  [settings]=""
+  [audio]="engine mixer midi settings"
+  [gui]="engine mixer midi settings audio"
+  [app]="engine mixer midi settings audio gui resources"
+)
+layers="${!allowed[*]}"
+status=0
+
+for folder in "${!allowed[@]}"; do
+  [[ -d "$folder" ]] || continue
+  while IFS= read -r line; do
+    file=${line%%:*}
+    target=$(sed -E 's/.*#include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"${line#*:}")
+    [[ " $layers " == *" $target "* ]] || continue          # not one of our folders
+    [[ "$target" == "$folder" ]] && continue
+    if [[ " ${allowed[$folder]} " != *" $target "* ]]; then
+      echo "$file includes $target/: $folder may include only: ${allowed[$folder]:-nothing of ours}"
+      status=1
+    fi
+  done < <(grep -rnE '#include[[:space:]]*"[^"/]+/' --include='*.h' --include='*.cpp' "$folder" | sed -E 's/^([^:]+):[0-9]+:/\1:/')
+done
+
+[[ $status -eq 0 ]] && echo "every include runs down the layers"
+exit $status
