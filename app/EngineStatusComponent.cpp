@@ -7,8 +7,8 @@ namespace Work
 
 EngineStatusComponent::EngineStatusComponent()
 {
-    const auto highlight = ColourPalette::getInstance() != nullptr ? ColourPalette::getInstance()->highlight
-                                                                   : juce::Colours::yellow;
+    const auto highlight =
+        ColourPalette::getInstance() != nullptr ? ColourPalette::getInstance()->highlight : juce::Colours::yellow;
     notice.setColour (juce::Label::textColourId, highlight);
     notice.setJustificationType (juce::Justification::centredLeft);
     deviceStatus.setColour (juce::Label::textColourId, juce::Colours::lightgrey);

@@ -11,7 +11,8 @@ namespace Work
     the device status line at the bottom. It is the looper's GUI client for the texts meant for
     the performer; the other views it will update arrive with the performance screen.
     [message] */
-class EngineStatusComponent final : public juce::Component
+class EngineStatusComponent final
+    : public juce::Component
     , public LooperGuiClient
 {
 public:
@@ -24,8 +25,14 @@ public:
     void paint (juce::Graphics& g) override;
 
     // LooperGuiClient
-    void textShown (const char* text) override { notice.setText (juce::String::fromUTF8 (text), juce::dontSendNotification); }
-    void midiInputIgnoredShown() override { notice.setText ("MIDI input was ignored while the engine was busy.", juce::dontSendNotification); }
+    void textShown (const char* text) override
+    {
+        notice.setText (juce::String::fromUTF8 (text), juce::dontSendNotification);
+    }
+    void midiInputIgnoredShown() override
+    {
+        notice.setText ("MIDI input was ignored while the engine was busy.", juce::dontSendNotification);
+    }
 
 private:
     juce::Label notice, deviceStatus;

@@ -25,10 +25,9 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
 
     if (! engine.hasPool())
     {
-        juce::AlertWindow::showMessageBox (
-            juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
-            "Not enough memory could be reserved for recording (at least 256 MB are needed). "
-            "Close other programs and start again.");
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
+                                           "Not enough memory could be reserved for recording (at least 256 MB are needed). "
+                                           "Close other programs and start again.");
         juce::JUCEApplication::quit();
         return;
     }

@@ -25,7 +25,8 @@ namespace Work
 
     Threads: message thread only.
 */
-class MainAppWindow final : public juce::DocumentWindow
+class MainAppWindow final
+    : public juce::DocumentWindow
     , private juce::ChangeListener
     , private juce::Timer
     , private MainSettings::Listener

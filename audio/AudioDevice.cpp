@@ -14,8 +14,8 @@ AudioDevice::AudioDevice (juce::ApplicationProperties* propertiesToUse, MidiInpu
     deviceManager.addAudioCallback (this);
 
     if (midiInput != nullptr)
-        midiGuiManager = std::make_unique<MidiGuiManager> (properties != nullptr ? properties->getUserSettings() : nullptr,
-                                                           *midiInput);
+        midiGuiManager =
+            std::make_unique<MidiGuiManager> (properties != nullptr ? properties->getUserSettings() : nullptr, *midiInput);
 }
 
 AudioDevice::~AudioDevice()

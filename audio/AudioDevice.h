@@ -1,11 +1,11 @@
 #pragma once
 
+#include "BlockClock.h"
+#include "IOPatch.h"
 #include "engine/AudioCallbackClient.h"
+#include "engine/CallbackDisabler.h"
 #include "engine/PreAudioCallbackClient.h"
 #include "midi/MidiGuiManager.h"
-#include "BlockClock.h"
-#include "engine/CallbackDisabler.h"
-#include "IOPatch.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_data_structures/juce_data_structures.h>
@@ -27,7 +27,8 @@ namespace Work
     Client lists change only on the message thread while no block can run (before the device
     starts, or under the gate). The saved device state lives in the settings file.
 */
-class AudioDevice final : public juce::AudioIODeviceCallback
+class AudioDevice final
+    : public juce::AudioIODeviceCallback
     , public CallbackDisabler::Manager
 {
 public:
@@ -78,8 +79,8 @@ public:
 
     // juce::AudioIODeviceCallback
     /** [audio] */
-    void audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs,
-                                           int numOutputs, int numSamples,
+    void audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs, int numOutputs,
+                                           int numSamples,
                                            const juce::AudioIODeviceCallbackContext& context) noexcept override;
     void audioDeviceAboutToStart (juce::AudioIODevice*) override { deviceRunning.store (true); }
     void audioDeviceStopped() override { deviceRunning.store (false); }

@@ -83,7 +83,9 @@ std::int64_t BlockClock::estimate() noexcept
     const auto slope = float (double (numerator) / double (denominator)); // ms per sample
     rate = 1000.0f / slope;
     const auto xNewest = sampleSum - newestCount;
-    return t0 + std::int64_t (std::trunc (float (float (xNewest) * slope + float (double (sy) / (double (slope) * double (sx))))));
+    return t0
+           + std::int64_t (
+               std::trunc (float (float (xNewest) * slope + float (double (sy) / (double (slope) * double (sx))))));
 }
 
 } // namespace Work

@@ -25,7 +25,8 @@ void IOPatch::release()
 const float* const* IOPatch::mapInputs (const float* const* deviceInputs, int numDeviceInputs) noexcept
 {
     for (std::size_t i = 0; i < inputPointers.size(); ++i)
-        inputPointers[i] = int (i) < numDeviceInputs && deviceInputs[i] != nullptr ? deviceInputs[i] : silentInputs[i].data();
+        inputPointers[i] =
+            int (i) < numDeviceInputs && deviceInputs[i] != nullptr ? deviceInputs[i] : silentInputs[i].data();
     return inputPointers.data();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/AudioCallbackClient.h"
-#include "engine/MeterFeed.h"
 #include "AudioDevice.h"
 #include "BufferPatch.h"
+#include "engine/AudioCallbackClient.h"
 #include "engine/LooperMixer.h"
+#include "engine/MeterFeed.h"
 #include "engine/VarnoloLooper.h"
 #include "mixer/GainTables.h"
 #include "mixer/MixerChannelSet.h"
@@ -44,7 +44,8 @@ public:
     The engine is set up and torn down on the message thread while it is not one of the
     device's clients, so the audio thread never sees it half built.
 */
-class MainAudio final : public AudioCallbackClient
+class MainAudio final
+    : public AudioCallbackClient
     , public LooperMixer
     , private juce::ChangeListener
 {

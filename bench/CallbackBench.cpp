@@ -33,8 +33,8 @@ struct Engine
         Bench::recordLoopSet (looper->getCurrentPart(), loopsPerChannel);
         looper->post ({ CommandCode::startStop, 0, 0, 0, 0 });
         block (64);
-        (void) looper->getCurrentPart().addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
-        (void) looper->getCurrentPart().addLoop (1, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+        (void)looper->getCurrentPart().addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+        (void)looper->getCurrentPart().addLoop (1, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
     }
 
     void block (int n)
@@ -51,7 +51,8 @@ struct Engine
     MainAudio audio { nullptr };
     VarnoloLooper* looper = nullptr;
     CursorWord cursors { Bench::numLoopChannels, 1 };
-    std::vector<float> in = std::vector<float> (4096, 0.05f), left = std::vector<float> (4096), right = std::vector<float> (4096);
+    std::vector<float> in = std::vector<float> (4096, 0.05f), left = std::vector<float> (4096),
+                       right = std::vector<float> (4096);
     std::int64_t time = 0;
 };
 
@@ -115,9 +116,11 @@ void reportWorstBlock()
     const auto blocks = int (60.0 * rate / n);
     std::vector<double> micros;
     micros.reserve (std::size_t (blocks));
-    const std::int32_t codes[] = { CommandCode::punch, CommandCode::mute, CommandCode::solo, CommandCode::undo,
-                                   CommandCode::redo, CommandCode::stripClick, CommandCode::direction,
-                                   CommandCode::multiplyDuration, CommandCode::eraseChannel };
+    const std::int32_t codes[] = { CommandCode::punch,       CommandCode::mute,
+                                   CommandCode::solo,        CommandCode::undo,
+                                   CommandCode::redo,        CommandCode::stripClick,
+                                   CommandCode::direction,   CommandCode::multiplyDuration,
+                                   CommandCode::eraseChannel };
 
     for (int b = 0; b < blocks; ++b)
     {
@@ -132,8 +135,9 @@ void reportWorstBlock()
     }
 
     std::sort (micros.begin(), micros.end());
-    std::printf ("\n60 s random performance, %d-sample blocks (%.0f us each): median %.1f us, 99.9%% %.1f us, worst %.1f us\n",
-                 n, n / rate * 1e6, micros[micros.size() / 2], micros[micros.size() * 999 / 1000], micros.back());
+    std::printf (
+        "\n60 s random performance, %d-sample blocks (%.0f us each): median %.1f us, 99.9%% %.1f us, worst %.1f us\n", n,
+        n / rate * 1e6, micros[micros.size() / 2], micros[micros.size() * 999 / 1000], micros.back());
 }
 } // namespace
 

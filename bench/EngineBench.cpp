@@ -80,7 +80,8 @@ void BM_Floor (benchmark::State& state)
 {
     const auto loopsPerChannel = int (state.range (0));
     const auto n = std::uint32_t (state.range (1));
-    std::vector<std::vector<float>> loops (std::size_t (numChannels * loopsPerChannel), std::vector<float> (mainLength, 0.01f));
+    std::vector<std::vector<float>> loops (std::size_t (numChannels * loopsPerChannel),
+                                           std::vector<float> (mainLength, 0.01f));
     std::vector<std::vector<float>> outputs (numChannels, std::vector<float> (n));
     std::uint32_t position = 0;
 
@@ -118,8 +119,8 @@ void BM_Looper (benchmark::State& state)
 
     set.looper->post ({ CommandCode::startStop, 0, 0, 0, 0 });
     set.looper->process (in, set.outputs.data(), n, &info);
-    (void) set.part->addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
-    (void) set.part->addLoop (0, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+    (void)set.part->addLoop (0, 2, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+    (void)set.part->addLoop (0, 5, 1, 0, LoopKind::wholeCycle, Direction::forwards);
 
     for (auto _ : state)
     {

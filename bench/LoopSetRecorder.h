@@ -35,7 +35,7 @@ inline void recordLoopSet (Part& part, int loopsPerChannel)
         }
     };
 
-    (void) part.startMainLoop (0, 0, 1, 0);
+    (void)part.startMainLoop (0, 0, 1, 0);
     run (mainLength - 50 - 2);
     part.stopMainLoop (0);
     run (recordBlock * 4);
@@ -44,7 +44,7 @@ inline void recordLoopSet (Part& part, int loopsPerChannel)
     {
         for (int c = 0; c < numLoopChannels; ++c)
             if (layer > 0 || c > 0) // the main loop is channel 0's first loop
-                (void) part.addLoop (0, c, 1, 0, LoopKind::wholeCycle, Direction::forwards);
+                (void)part.addLoop (0, c, 1, 0, LoopKind::wholeCycle, Direction::forwards);
         run (mainLength);
         for (int c = 0; c < numLoopChannels; ++c)
             part.stopLoop (0, c, 0);

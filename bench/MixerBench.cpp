@@ -15,7 +15,8 @@ constexpr int numChannels = 8;
 struct Mix
 {
     Mix (int buses, int samples)
-        : numBuses (buses), numSamples (samples)
+        : numBuses (buses)
+        , numSamples (samples)
         , inputs (numChannels, std::vector<float> (std::size_t (samples), 0.25f))
         , outputs (std::size_t (2 * buses), std::vector<float> (std::size_t (samples), 0.0f))
     {
@@ -75,8 +76,14 @@ void runMix (benchmark::State& state, bool ramping)
     }
 }
 
-void BM_Steady (benchmark::State& state) { runMix (state, false); }
-void BM_Ramping (benchmark::State& state) { runMix (state, true); }
+void BM_Steady (benchmark::State& state)
+{
+    runMix (state, false);
+}
+void BM_Ramping (benchmark::State& state)
+{
+    runMix (state, true);
+}
 
 void configure (benchmark::internal::Benchmark* b)
 {

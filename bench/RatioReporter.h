@@ -15,7 +15,10 @@ class RatioReporter : public benchmark::ConsoleReporter
 public:
     using BaselineNamer = std::string (*) (const std::string& name);
 
-    explicit RatioReporter (BaselineNamer namer) : baselineFor (namer) {}
+    explicit RatioReporter (BaselineNamer namer)
+        : baselineFor (namer)
+    {
+    }
 
     void ReportRuns (const std::vector<Run>& runs) override
     {

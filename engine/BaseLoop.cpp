@@ -89,9 +89,10 @@ std::uint32_t BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n
         input.skipSamples (count);
         input.count -= count;
         if (loopLength > 0)
-            input.position = direction == Direction::forwards
-                                 ? std::uint32_t ((std::uint64_t (input.position) + count) % loopLength)
-                                 : std::uint32_t ((std::uint64_t (input.position) + loopLength - count % loopLength) % loopLength);
+            input.position =
+                direction == Direction::forwards
+                    ? std::uint32_t ((std::uint64_t (input.position) + count) % loopLength)
+                    : std::uint32_t ((std::uint64_t (input.position) + loopLength - count % loopLength) % loopLength);
     };
 
     auto writeNormally = [&] (const BlockCursor& samples) {
@@ -155,16 +156,15 @@ void BaseLoop::markActivity (ActivityMatrix* activity) const noexcept
         (*activity)[std::size_t (outputChannel)] |= std::uint32_t (1) << inputChannel;
 }
 
-void BaseLoop::playPiece (float* const* outputs, std::uint32_t outputOffset, std::uint32_t position,
-                          Direction direction, std::uint32_t n) noexcept
+void BaseLoop::playPiece (float* const* outputs, std::uint32_t outputOffset, std::uint32_t position, Direction direction,
+                          std::uint32_t n) noexcept
 {
-    const auto cursor = BlockCursor::onChannels (outputs + outputChannel, std::uint32_t (numChannels), outputOffset, n,
-                                                 position);
+    const auto cursor =
+        BlockCursor::onChannels (outputs + outputChannel, std::uint32_t (numChannels), outputOffset, n, position);
     chain = SampleChain::play (chain, cursor, direction, playRamp.isMoving() ? &playRamp : nullptr);
 }
 
-void BaseLoop::playInPieces (float* const* outputs, std::uint32_t position, Direction direction,
-                             std::uint32_t n) noexcept
+void BaseLoop::playInPieces (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n) noexcept
 {
     const auto loopLength = length();
 

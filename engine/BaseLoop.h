@@ -6,8 +6,8 @@
 #include "SampleBlock.h"
 
 #include <array>
-#include <new>
 #include <cstdint>
+#include <new>
 
 namespace Work
 {

@@ -5,8 +5,14 @@ namespace Work
 
 namespace
 {
-    int lowOf (std::uint32_t w, int k) noexcept { return k == 0 ? 0 : CursorWord::byteOf (w, 2); }
-    int highOf (std::uint32_t w, int k) noexcept { return CursorWord::byteOf (w, k == 0 ? 2 : 3); }
+    int lowOf (std::uint32_t w, int k) noexcept
+    {
+        return k == 0 ? 0 : CursorWord::byteOf (w, 2);
+    }
+    int highOf (std::uint32_t w, int k) noexcept
+    {
+        return CursorWord::byteOf (w, k == 0 ? 2 : 3);
+    }
 } // namespace
 
 CursorWord::CursorWord (int channelCount, int count) noexcept

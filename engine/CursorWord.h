@@ -32,7 +32,10 @@ public:
     void placeCursorAfter (int k, int index, bool advance) noexcept;
 
     /** [audio] Steps cursor k, or with freeMove off moves the boundary between the groups. */
-    void moveCursor (int k, bool freeMove, bool forward, bool wrap) noexcept { set (afterMove (get(), k, freeMove, forward, wrap)); }
+    void moveCursor (int k, bool freeMove, bool forward, bool wrap) noexcept
+    {
+        set (afterMove (get(), k, freeMove, forward, wrap));
+    }
 
     /** The word moveCursor would leave, without changing anything. */
     [[nodiscard]] static std::uint32_t afterMove (std::uint32_t w, int k, bool freeMove, bool forward, bool wrap) noexcept;

@@ -1,6 +1,5 @@
 #include "DataMemory.h"
 
-
 namespace Work::MemorySystem
 {
 

@@ -87,10 +87,7 @@ private:
     static constexpr std::uint32_t usedTag = 0x55534544u;
     static constexpr std::uint32_t freeTag = 0;
 
-    BlockHeader& header (std::uint32_t offset) const noexcept
-    {
-        return *reinterpret_cast<BlockHeader*> (base + offset);
-    }
+    BlockHeader& header (std::uint32_t offset) const noexcept { return *reinterpret_cast<BlockHeader*> (base + offset); }
 
     void linkInPlaceOf (std::uint32_t oldOffset, std::uint32_t newOffset) noexcept;
     void unlink (std::uint32_t offset) noexcept;

@@ -5,8 +5,8 @@ namespace Work
 
 void GrowingLoop::createEmptyChain() noexcept
 {
-    chain = SampleChain::createBlock (memory, nullptr, std::uint32_t (numChannels), 0, 0, Direction::forwards,
-                                      nullptr, nullptr);
+    chain =
+        SampleChain::createBlock (memory, nullptr, std::uint32_t (numChannels), 0, 0, Direction::forwards, nullptr, nullptr);
     if (chain != nullptr)
         chain->next = chain->prev = chain;
 }

@@ -52,16 +52,10 @@ public:
     }
 
     /** The entry to undo (now out of force), or null when there is none. */
-    const HistoryEntry* stepBack() noexcept
-    {
-        return canUndo() ? &entries[std::size_t (--index)] : nullptr;
-    }
+    const HistoryEntry* stepBack() noexcept { return canUndo() ? &entries[std::size_t (--index)] : nullptr; }
 
     /** The entry to redo (now in force again), or null when there is none. */
-    const HistoryEntry* stepForward() noexcept
-    {
-        return canRedo() ? &entries[std::size_t (index++)] : nullptr;
-    }
+    const HistoryEntry* stepForward() noexcept { return canRedo() ? &entries[std::size_t (index++)] : nullptr; }
 
     void clear() noexcept { index = count = 0; }
 

@@ -8,9 +8,9 @@ namespace Work
 /** The rule for the length of the next loop added to a loop set. */
 enum class LoopKind : std::uint32_t
 {
-    wholeCycle = 0,   // main length x multiplier
-    free = 1,         // a free-length loop
-    oneMain = 2,      // one main length
+    wholeCycle = 0, // main length x multiplier
+    free = 1,       // a free-length loop
+    oneMain = 2,    // one main length
     halfMain = 3,
     thirdMain = 4,
     quarterMain = 5,
@@ -30,15 +30,15 @@ enum class LoopKind : std::uint32_t
 
     switch (kind)
     {
-        case LoopKind::wholeCycle:   length = cycle; break;
-        case LoopKind::oneMain:      length = m; break;
-        case LoopKind::halfMain:     length = m / 2; break;
-        case LoopKind::thirdMain:    length = m / 3; break;
-        case LoopKind::quarterMain:  length = m / 4; break;
-        case LoopKind::halfCycle:    length = cycle / 2; break;
-        case LoopKind::thirdCycle:   length = cycle / 3; break;
+        case LoopKind::wholeCycle: length = cycle; break;
+        case LoopKind::oneMain: length = m; break;
+        case LoopKind::halfMain: length = m / 2; break;
+        case LoopKind::thirdMain: length = m / 3; break;
+        case LoopKind::quarterMain: length = m / 4; break;
+        case LoopKind::halfCycle: length = cycle / 2; break;
+        case LoopKind::thirdCycle: length = cycle / 3; break;
         case LoopKind::quarterCycle: length = cycle / 4; break;
-        case LoopKind::free:         break;
+        case LoopKind::free: break;
     }
 
     return length > 0xffffffffull ? 0xffffffffu : std::uint32_t (length);

@@ -113,7 +113,8 @@ void VarnoloLooper::stepCursorAfterRecording (int cursor, bool always) noexcept
         cursors->moveCursor (cursor, true, true, false);
 }
 
-VarnoloLooper::Flow VarnoloLooper::stopLoopAndStep (int in, int out, std::uint32_t offset, int cursor, bool alwaysStep) noexcept
+VarnoloLooper::Flow VarnoloLooper::stopLoopAndStep (int in, int out, std::uint32_t offset, int cursor,
+                                                    bool alwaysStep) noexcept
 {
     current->stopLoop (in, out, offset);
     stepCursorAfterRecording (cursor, alwaysStep);
@@ -122,7 +123,8 @@ VarnoloLooper::Flow VarnoloLooper::stopLoopAndStep (int in, int out, std::uint32
 
 VarnoloLooper::Flow VarnoloLooper::addLoopAt (int in, int out, int channels, std::uint32_t offset, LoopKind kind) noexcept
 {
-    if (const auto refusal = current->addLoop (in, out, channels, offset, kind, playDirection()); refusal != LoopRefusal::none)
+    if (const auto refusal = current->addLoop (in, out, channels, offset, kind, playDirection());
+        refusal != LoopRefusal::none)
         return refuse (Why::whyNot (refusal));
     return waitFor (offset);
 }

@@ -65,11 +65,10 @@ static_assert (std::is_trivially_copyable_v<TextNotice> && std::is_trivially_cop
 /** Command codes. */
 namespace CommandCode
 {
-    constexpr std::int32_t punch = 1000, undo = 1001, redo = 1002, startStop = 1003, resync = 1004,
-                           multiplyDuration = 1007, addDuration = 1008, direction = 1009, cursorStep = 1010,
-                           stripClick = 1011, mute = 1012, solo = 1013, mixBus = 1014, resetLoops = 1015,
-                           playList = 1019, freeLoops = 1020, loopDivision = 1021, toMain = 1025,
-                           clockOutput = 1028, eraseChannel = 1029;
+    constexpr std::int32_t punch = 1000, undo = 1001, redo = 1002, startStop = 1003, resync = 1004, multiplyDuration = 1007,
+                           addDuration = 1008, direction = 1009, cursorStep = 1010, stripClick = 1011, mute = 1012,
+                           solo = 1013, mixBus = 1014, resetLoops = 1015, playList = 1019, freeLoops = 1020,
+                           loopDivision = 1021, toMain = 1025, clockOutput = 1028, eraseChannel = 1029;
 }
 
 /** Notice codes on the looper's notice queue, and the clock side's message codes. */
@@ -77,8 +76,8 @@ namespace NoticeCode
 {
     constexpr std::int32_t started = 2000, stopped = 2001, resetAllLoops = 2002, confirmationCancelled = 2006,
                            confirmationRequested = 2007, playList = 2008, busMuted = 2009, busUnmuted = 2010,
-                           playListRequested = 2011, busRouted = 2012, toMainChanged = 2013,
-                           clockOutputChanged = 2014, resetMix = 2015;
+                           playListRequested = 2011, busRouted = 2012, toMainChanged = 2013, clockOutputChanged = 2014,
+                           resetMix = 2015;
     constexpr std::int32_t clockTempo = 2200, clockStarted = 2201, clockStopped = 2202, clockBeatsPerBar = 2203;
     constexpr std::int32_t tempoReport = 2300, tempoValue = 2301;
 } // namespace NoticeCode

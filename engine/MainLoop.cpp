@@ -45,8 +45,8 @@ void MainLoop::play (float* const* outputs, std::uint32_t position, Direction di
     BaseLoop::play (outputs, position, direction, n, activity);
 }
 
-void MainLoop::playWhileFinishing (float* const* outputs, std::uint32_t position, std::uint32_t n,
-                                   std::uint32_t recorded, std::uint64_t total, ActivityMatrix* activity) noexcept
+void MainLoop::playWhileFinishing (float* const* outputs, std::uint32_t position, std::uint32_t n, std::uint32_t recorded,
+                                   std::uint64_t total, ActivityMatrix* activity) noexcept
 {
     handleMute();
 

@@ -56,8 +56,7 @@ std::uint32_t PoolSizing::firstChoiceMb (std::uint64_t physicalMemoryMb) noexcep
     return static_cast<std::uint32_t> (std::min<std::uint64_t> (physicalMemoryMb / 3, largestMb));
 }
 
-std::uint32_t PoolSizing::reserve (std::uint64_t physicalMemoryMb,
-                                   const std::function<bool (std::uint32_t)>& tryReserve)
+std::uint32_t PoolSizing::reserve (std::uint64_t physicalMemoryMb, const std::function<bool (std::uint32_t)>& tryReserve)
 {
     if (const auto first = firstChoiceMb (physicalMemoryMb); first > 0 && tryReserve (first))
         return first;
@@ -86,8 +85,9 @@ std::uint32_t startSampleMemory (std::uint64_t physicalMemoryMb)
         dataMemory = new (place) DataMemory (*allocator);
     }
 
-    return PoolSizing::reserve (physicalMemoryMb, [] (std::uint32_t megabytes)
-                                { return dataMemory->reservePool (std::uint64_t (megabytes) << 20); });
+    return PoolSizing::reserve (physicalMemoryMb, [] (std::uint32_t megabytes) {
+        return dataMemory->reservePool (std::uint64_t (megabytes) << 20);
+    });
 }
 
 void stopSampleMemory() noexcept

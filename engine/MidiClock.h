@@ -21,8 +21,7 @@ class TapTempoProcessor
 public:
     virtual ~TapTempoProcessor() = default;
     virtual void perBlock (std::uint32_t n, bool reverse, bool playing, std::uint32_t startPosition,
-                           std::uint32_t endPosition, std::uint32_t mainLength, std::int64_t blockTime,
-                           bool restarted) = 0;
+                           std::uint32_t endPosition, std::uint32_t mainLength, std::int64_t blockTime, bool restarted) = 0;
 };
 
 /** The MIDI clock: turns the looper's transport events into MIDI clock on its own thread. The

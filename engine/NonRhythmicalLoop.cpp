@@ -25,8 +25,8 @@ void NonRhythmicalLoop::stopRecording (std::uint32_t offset) noexcept
     stopAfterFade (offset);
 }
 
-void NonRhythmicalLoop::playOwn (float* const* outputs, Direction direction, std::uint32_t n,
-                                 ActivityMatrix* activity, std::uint32_t outputOffset) noexcept
+void NonRhythmicalLoop::playOwn (float* const* outputs, Direction direction, std::uint32_t n, ActivityMatrix* activity,
+                                 std::uint32_t outputOffset) noexcept
 {
     if (recordedReversed)
         direction = opposite (direction);

@@ -37,7 +37,6 @@ namespace
         return nullptr;
     }
 
-
     /** Marks every loop of the list playing on output; returns the first and last marked. */
     template <typename Loop>
     std::pair<Loop*, Loop*> eraseIn (Loop* head, int output) noexcept
@@ -316,11 +315,8 @@ void Part::applyUndo (const HistoryEntry& entry) noexcept
             if (entry.amount < multiplier)
                 multiplier -= entry.amount;
             break;
-        case HistoryEntry::Type::erase:
-            setErasedMarks (entry, false);
-            break;
-        case HistoryEntry::Type::none:
-            break;
+        case HistoryEntry::Type::erase: setErasedMarks (entry, false); break;
+        case HistoryEntry::Type::none: break;
     }
 
     // Only entries that carry an add amount restore it: a free loop or an erase has none, and
@@ -344,17 +340,10 @@ void Part::applyRedo (const HistoryEntry& entry) noexcept
             history.lastUndoneInput = entry.freeLoopA->getInputChannel();
             history.lastUndoneOutput = entry.freeLoopA->getOutputChannel();
             break;
-        case HistoryEntry::Type::multiply:
-            multiplier *= 2;
-            break;
-        case HistoryEntry::Type::add:
-            multiplier += entry.amount;
-            break;
-        case HistoryEntry::Type::erase:
-            setErasedMarks (entry, true);
-            break;
-        case HistoryEntry::Type::none:
-            break;
+        case HistoryEntry::Type::multiply: multiplier *= 2; break;
+        case HistoryEntry::Type::add: multiplier += entry.amount; break;
+        case HistoryEntry::Type::erase: setErasedMarks (entry, true); break;
+        case HistoryEntry::Type::none: break;
     }
 }
 

@@ -24,8 +24,7 @@ namespace
 
     /** Moves n samples at unity gain; steps are +1 or -1 samples. */
     template <Mix mix>
-    void moveSamples (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep,
-                      std::uint32_t n) noexcept
+    void moveSamples (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n) noexcept
     {
         if (srcStep == 1 && dstStep == 1)
         {
@@ -53,8 +52,8 @@ namespace
 
     /** Moves n samples through a ramp that advances after each sample. */
     template <Mix mix>
-    void moveSamplesRamped (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep,
-                            std::uint32_t n, float& gain, float& step) noexcept
+    void moveSamplesRamped (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n,
+                            float& gain, float& step) noexcept
     {
         for (std::uint32_t j = 0; j < n; ++j)
         {
@@ -165,7 +164,8 @@ namespace
         }
 
         auto* root = b->chainRoot();
-        auto* audio = createBlock (memory, nullptr, b->channels, b->start + offset, count, Direction::forwards, root, nullptr);
+        auto* audio =
+            createBlock (memory, nullptr, b->channels, b->start + offset, count, Direction::forwards, root, nullptr);
 
         if (audio == nullptr)
             return nullptr;
@@ -254,8 +254,8 @@ namespace
     SampleBlock* newAppendBlock (MemorySystem::Allocator& memory, SampleBlock* root, const BlockCursor& input,
                                  GainRamp* ramp) noexcept
     {
-        auto* block = createBlock (memory, nullptr, root->channels, root->loopLength, input.count, Direction::forwards,
-                                   root, nullptr);
+        auto* block =
+            createBlock (memory, nullptr, root->channels, root->loopLength, input.count, Direction::forwards, root, nullptr);
 
         if (block == nullptr)
             return nullptr;
@@ -444,8 +444,7 @@ SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockC
     });
 }
 
-SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor,
-                     GainRamp* ramp) noexcept
+SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor, GainRamp* ramp) noexcept
 {
     auto* root = hint->chainRoot();
     const auto length = root->loopLength;
@@ -476,8 +475,8 @@ SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const B
         {
             last->count += cursor.count;
         }
-        else if (auto* silence = createBlock (memory, nullptr, root->channels, length, cursor.count,
-                                              Direction::forwards, root, nullptr))
+        else if (auto* silence =
+                     createBlock (memory, nullptr, root->channels, length, cursor.count, Direction::forwards, root, nullptr))
         {
             insertBefore (root, silence);
         }

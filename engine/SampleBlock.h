@@ -31,7 +31,7 @@ struct SampleBlock
 {
     SampleBlock* next;
     SampleBlock* prev;
-    SampleBlock* root; // null in the root itself
+    SampleBlock* root;        // null in the root itself
     std::uint32_t loopLength; // meaningful in the root only
     std::uint32_t count;
     std::uint32_t start;
@@ -63,51 +63,51 @@ struct SampleBlock
 namespace SampleChain
 {
 
-/** Samples of sample memory taken at a time where the stretch allows it. */
-constexpr std::uint32_t chunkSamples = 2048;
+    /** Samples of sample memory taken at a time where the stretch allows it. */
+    constexpr std::uint32_t chunkSamples = 2048;
 
-/** A new block, filled from input when given (null on any allocation failure), else silent. */
-[[nodiscard]] SampleBlock* createBlock (MemorySystem::Allocator& memory, const BlockCursor* input,
-                                        std::uint32_t channels, std::uint32_t start, std::uint32_t count,
-                                        Direction direction, SampleBlock* root, GainRamp* ramp) noexcept;
+    /** A new block, filled from input when given (null on any allocation failure), else silent. */
+    [[nodiscard]] SampleBlock* createBlock (MemorySystem::Allocator& memory, const BlockCursor* input,
+                                            std::uint32_t channels, std::uint32_t start, std::uint32_t count,
+                                            Direction direction, SampleBlock* root, GainRamp* ramp) noexcept;
 
-/** Releases a block; for a root, the whole chain. */
-void destroyBlock (MemorySystem::Allocator& memory, SampleBlock* block) noexcept;
+    /** Releases a block; for a root, the whole chain. */
+    void destroyBlock (MemorySystem::Allocator& memory, SampleBlock* block) noexcept;
 
-[[nodiscard]] std::uint32_t loopLengthOf (const SampleBlock* block) noexcept;
-void setLoopLength (SampleBlock* block, std::uint32_t length) noexcept;
-[[nodiscard]] std::uint32_t endPosition (const SampleBlock* block) noexcept;
+    [[nodiscard]] std::uint32_t loopLengthOf (const SampleBlock* block) noexcept;
+    void setLoopLength (SampleBlock* block, std::uint32_t length) noexcept;
+    [[nodiscard]] std::uint32_t endPosition (const SampleBlock* block) noexcept;
 
-/** True once the chain holds recorded material. */
-[[nodiscard]] bool isStarted (const SampleBlock* block) noexcept;
+    /** True once the chain holds recorded material. */
+    [[nodiscard]] bool isStarted (const SampleBlock* block) noexcept;
 
-/** The block holding loop position p (p below the loop length), searched from hint. */
-[[nodiscard]] SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept;
+    /** The block holding loop position p (p below the loop length), searched from hint. */
+    [[nodiscard]] SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept;
 
-/** Adds cursor.count samples of the chain, from cursor.position, into the cursor's channels. */
-SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept;
+    /** Adds cursor.count samples of the chain, from cursor.position, into the cursor's channels. */
+    SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept;
 
-/** Adds the cursor's input into the chain at cursor.position, giving silent stretches audio. */
-SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockCursor cursor,
-                      Direction direction, GainRamp* ramp) noexcept;
+    /** Adds the cursor's input into the chain at cursor.position, giving silent stretches audio. */
+    SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockCursor cursor, Direction direction,
+                          GainRamp* ramp) noexcept;
 
-/** Grows a chain by the cursor's input at its end; returns the root. When no sample memory is
-    left the stretch is kept as silence, so the loop still grows by cursor.count. */
-SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor,
-                     GainRamp* ramp) noexcept;
+    /** Grows a chain by the cursor's input at its end; returns the root. When no sample memory is
+        left the stretch is kept as silence, so the loop still grows by cursor.count. */
+    SampleBlock* append (MemorySystem::Allocator& memory, SampleBlock* hint, const BlockCursor& cursor,
+                         GainRamp* ramp) noexcept;
 
-/** Gives block n fresh samples per channel copied from input (reversed for backwards), in
-    buffers with room for capacity samples; false when the memory could not be had (the block
-    is left as it was). */
-[[nodiscard]] bool writeFresh (MemorySystem::Allocator& memory, SampleBlock* block, const BlockCursor& input,
-                               std::uint32_t n, Direction direction, GainRamp* ramp,
-                               std::uint32_t capacity = 0) noexcept;
+    /** Gives block n fresh samples per channel copied from input (reversed for backwards), in
+        buffers with room for capacity samples; false when the memory could not be had (the block
+        is left as it was). */
+    [[nodiscard]] bool writeFresh (MemorySystem::Allocator& memory, SampleBlock* block, const BlockCursor& input,
+                                   std::uint32_t n, Direction direction, GainRamp* ramp,
+                                   std::uint32_t capacity = 0) noexcept;
 
-/** Drops the first count - remaining samples of a forward cursor. */
-void advanceCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
+    /** Drops the first count - remaining samples of a forward cursor. */
+    void advanceCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
 
-/** Drops the first count - remaining samples of a backward cursor. */
-void retreatCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
+    /** Drops the first count - remaining samples of a backward cursor. */
+    void retreatCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
 
 } // namespace SampleChain
 

@@ -7,8 +7,8 @@ SecondaryLoop::SecondaryLoop (MemorySystem::Allocator& memoryToUse, int input, i
                               std::uint32_t loopLength) noexcept
     : BaseLoop (memoryToUse, input, output, channels)
 {
-    chain = SampleChain::createBlock (memory, nullptr, std::uint32_t (numChannels), 0, loopLength,
-                                      Direction::forwards, nullptr, nullptr);
+    chain = SampleChain::createBlock (memory, nullptr, std::uint32_t (numChannels), 0, loopLength, Direction::forwards,
+                                      nullptr, nullptr);
     if (chain != nullptr)
     {
         chain->next = chain->prev = chain;

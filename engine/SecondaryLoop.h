@@ -23,7 +23,6 @@ public:
     void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
                ActivityMatrix* activity) noexcept override;
 
-
     /** The next loop of the owning set's list. */
     SecondaryLoop* next = nullptr;
 
@@ -32,7 +31,6 @@ private:
     SecondaryLoop (MemorySystem::Allocator& memory, int input, int output, int channels, std::uint32_t length) noexcept;
 
     void writeRecorded (const BlockCursor& input, Direction direction, GainRamp* ramp) noexcept override;
-
 };
 
 } // namespace Work

@@ -190,8 +190,7 @@ bool VarnoloLooper::runDeferredActions() noexcept
                     manager->restart (blockTime);
                 return false;
 
-            case Kind::empty:
-                return true;
+            case Kind::empty: return true;
         }
     }
 

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "CallbackDisabler.h"
 #include "CursorWord.h"
 #include "DataMemory.h"
 #include "DeferredActionRing.h"
 #include "LockFreeFifo.h"
 #include "LooperGuiClient.h"
-#include "LooperMixer.h"
 #include "LooperMessages.h"
+#include "LooperMixer.h"
 #include "MidiClock.h"
 #include "Part.h"
 #include "Processor.h"
-#include "CallbackDisabler.h"
 
 #include <array>
 #include <atomic>
@@ -50,7 +50,8 @@ struct LooperOptions
 
     Everything the audio thread touches is built in the constructor; process() never allocates.
 */
-class VarnoloLooper final : public Processor
+class VarnoloLooper final
+    : public Processor
     , public MidiClockManager::MainClient
     , public TapTempoProcessorClient
 {
@@ -68,15 +69,14 @@ public:
     static constexpr int maxOffsetSeconds = 10;
 
     // [audio]
-    int process (const float* const* inputs, float* const* outputs, int numSamples,
-                 const BlockInfo* info) noexcept override;
+    int process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo* info) noexcept override;
     bool post (const LooperCommand& command) noexcept { return commands.push (command); }
 
     /** [any] Samples from the start of a block stamped blockMs to the input sample that arrived
         when a press was stamped pressMs, at rate samples per second: the input latency added,
         the latency offset taken off, never below 0 nor past maxOffsetSeconds. */
-    [[nodiscard]] static std::uint32_t pressOffset (std::int64_t pressMs, std::int64_t blockMs, double rate, int inputLatency,
-                                                    int latencyOffsetMs) noexcept;
+    [[nodiscard]] static std::uint32_t pressOffset (std::int64_t pressMs, std::int64_t blockMs, double rate,
+                                                    int inputLatency, int latencyOffsetMs) noexcept;
 
     // [message]
     bool postFromMessageThread (const LooperCommand& command) noexcept { return messageCommands.push (command); }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/PreAudioCallbackClient.h"
 #include "engine/GuiTimerClient.h"
 #include "engine/LockFreeFifo.h"
+#include "engine/PreAudioCallbackClient.h"
 #include "mixer/ParameterHolders.h"
 
 #include <atomic>
@@ -33,7 +33,8 @@ namespace Work::MidiCommands
 
 /** What every MIDI-driven control shares: its names, whether it may share a MIDI message with
     others, and the learn flags. */
-class MidiGuiListener : public GuiTimerClient
+class MidiGuiListener
+    : public GuiTimerClient
     , public PreAudioCallbackClient
 {
 public:
@@ -111,9 +112,9 @@ public:
 
     [[nodiscard]] bool followsControllerValue() const noexcept { return followsValue; }
 
-    virtual void guiToggled (std::int64_t timeMs) noexcept = 0;                 // [message]
-    virtual void midiToggled (std::int64_t timeMs) noexcept = 0;                // [midi]
-    virtual void midiSetState (std::int64_t timeMs, int value) noexcept = 0;    // [midi]
+    virtual void guiToggled (std::int64_t timeMs) noexcept = 0;              // [message]
+    virtual void midiToggled (std::int64_t timeMs) noexcept = 0;             // [midi]
+    virtual void midiSetState (std::int64_t timeMs, int value) noexcept = 0; // [midi]
 
 private:
     bool followsValue;

@@ -1,6 +1,5 @@
 #include "MidiDispatcher.h"
 
-
 #include <algorithm>
 
 namespace Work
@@ -12,7 +11,10 @@ namespace
 {
     constexpr MidiKey valueByte = 0xff;
 
-    bool isControlChange (MidiKey key) noexcept { return ((key >> 16) & 0xf0) == 0xb0; }
+    bool isControlChange (MidiKey key) noexcept
+    {
+        return ((key >> 16) & 0xf0) == 0xb0;
+    }
 
     /** The key as a control of this kind stores it. */
     MidiKey storedKey (MidiCommandKind kind, const MidiGuiListener* listener, MidiKey key) noexcept
@@ -49,8 +51,9 @@ const std::vector<MidiDispatcher::MappingEntry>& MidiDispatcher::tableOf (MidiCo
 
 std::vector<MidiGuiListener*>& MidiDispatcher::listOf (MidiCommandKind kind) noexcept
 {
-    return kind == MidiCommandKind::momentary ? momentaryListeners
-                                              : (kind == MidiCommandKind::continuous ? continuousListeners : toggleListeners);
+    return kind == MidiCommandKind::momentary
+               ? momentaryListeners
+               : (kind == MidiCommandKind::continuous ? continuousListeners : toggleListeners);
 }
 
 const std::vector<MidiGuiListener*>& MidiDispatcher::listenersOf (MidiCommandKind kind) const
@@ -86,8 +89,9 @@ void MidiDispatcher::unregister (MidiCommandKind kind, MidiGuiListener* listener
     auto& list = listOf (kind);
     list.erase (std::remove (list.begin(), list.end(), listener), list.end());
     auto& table = tableOf (kind);
-    table.erase (std::remove_if (table.begin(), table.end(), [listener] (const MappingEntry& e) { return e.listener == listener; }),
-                 table.end());
+    table.erase (
+        std::remove_if (table.begin(), table.end(), [listener] (const MappingEntry& e) { return e.listener == listener; }),
+        table.end());
 }
 
 std::string MidiDispatcher::assign (MidiCommandKind kind, MidiGuiListener* listener, MidiKey key, std::int64_t now)
@@ -243,8 +247,7 @@ std::vector<MidiKey> parseKeyList (const std::string& text)
         while (i < text.size() && text[i] != ' ')
             ++i; // the rest of the piece after its number
 
-        if (digits && value != 0 && value <= 0xffffff
-            && std::find (keys.begin(), keys.end(), MidiKey (value)) == keys.end())
+        if (digits && value != 0 && value <= 0xffffff && std::find (keys.begin(), keys.end(), MidiKey (value)) == keys.end())
             keys.push_back (MidiKey (value));
     }
 

@@ -49,8 +49,10 @@ public:
     MidiDispatcher();
 
     // [message, MIDI withdrawn] Registration with the keys saved for the control.
-    void registerMomentary (MidiCommands::CommandListener* listener, const std::vector<MidiKey>& savedKeys, std::int64_t nowMs);
-    void registerContinuous (MidiCommands::ControlChangeListener* listener, const std::vector<MidiKey>& savedKeys, std::int64_t nowMs);
+    void registerMomentary (MidiCommands::CommandListener* listener, const std::vector<MidiKey>& savedKeys,
+                            std::int64_t nowMs);
+    void registerContinuous (MidiCommands::ControlChangeListener* listener, const std::vector<MidiKey>& savedKeys,
+                             std::int64_t nowMs);
     void registerToggle (MidiCommands::ToggleListener* listener, const std::vector<MidiKey>& savedKeys, std::int64_t nowMs);
     void unregister (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener);
 

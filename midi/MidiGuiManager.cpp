@@ -20,7 +20,10 @@ namespace
     class MappingReader
     {
     public:
-        explicit MappingReader (const juce::String& textToRead) : text (textToRead.toStdString()) {}
+        explicit MappingReader (const juce::String& textToRead)
+            : text (textToRead.toStdString())
+        {
+        }
 
         std::unique_ptr<juce::XmlElement> read (const juce::String& rootTag)
         {
@@ -194,8 +197,12 @@ void MidiGuiManager::registerWithSavedKeys (MidiCommandKind kind, MidiGuiListene
 
     switch (kind)
     {
-        case MidiCommandKind::momentary: dispatcher.registerMomentary (static_cast<CommandListener*> (listener), keys, now); break;
-        case MidiCommandKind::continuous: dispatcher.registerContinuous (static_cast<ControlChangeListener*> (listener), keys, now); break;
+        case MidiCommandKind::momentary:
+            dispatcher.registerMomentary (static_cast<CommandListener*> (listener), keys, now);
+            break;
+        case MidiCommandKind::continuous:
+            dispatcher.registerContinuous (static_cast<ControlChangeListener*> (listener), keys, now);
+            break;
         case MidiCommandKind::toggle: dispatcher.registerToggle (static_cast<ToggleListener*> (listener), keys, now); break;
     }
 }

@@ -25,7 +25,8 @@ namespace Work
     Every change of a list or table happens on the message thread with MIDI input withdrawn
     (the fan-out's disable scope), so the MIDI thread never reads a table being changed.
 */
-class MidiGuiManager final : public MidiInputCallbackManager::MidiInputCallbackItem
+class MidiGuiManager final
+    : public MidiInputCallbackManager::MidiInputCallbackItem
     , public CallbackDisabler::Manager
 {
 public:

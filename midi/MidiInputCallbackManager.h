@@ -31,7 +31,11 @@ public:
     class ScopedDisable
     {
     public:
-        explicit ScopedDisable (MidiInputCallbackManager& m) : manager (m) { manager.disable(); }
+        explicit ScopedDisable (MidiInputCallbackManager& m)
+            : manager (m)
+        {
+            manager.disable();
+        }
         ~ScopedDisable() { manager.enable(); }
         ScopedDisable (const ScopedDisable&) = delete;
         ScopedDisable& operator= (const ScopedDisable&) = delete;

@@ -26,11 +26,9 @@ MidiKey packMidiKey (const std::uint8_t* bytes, std::size_t numBytes, std::uint3
                 return 0;
             return MidiKey (type) << 16 | MidiKey (bytes[1]) << 8 | bytes[2];
 
-        case 0xc0:
-            return MidiKey (type) << 16 | MidiKey (bytes[1]) << 8;
+        case 0xc0: return MidiKey (type) << 16 | MidiKey (bytes[1]) << 8;
 
-        default:
-            return 0;
+        default: return 0;
     }
 }
 

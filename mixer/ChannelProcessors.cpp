@@ -31,12 +31,10 @@ namespace
 
         switch (law)
         {
-            case SideLaw::pan:
-                return { v * tables.panLeft (mix.panOrBalance), v * tables.panRight (mix.panOrBalance) };
+            case SideLaw::pan: return { v * tables.panLeft (mix.panOrBalance), v * tables.panRight (mix.panOrBalance) };
             case SideLaw::balance:
                 return { v * tables.balanceLeft (mix.panOrBalance), v * tables.balanceRight (mix.panOrBalance) };
-            case SideLaw::none:
-                break;
+            case SideLaw::none: break;
         }
 
         return { v, v };
@@ -48,8 +46,8 @@ namespace
     }
 
     /** Adds a left and a right source into one output pair, ramping from `from` to `to`. */
-    void addPair (const float* inLeft, const float* inRight, float* outLeft, float* outRight, int n,
-                  StereoGain from, StereoGain to, bool ramp) noexcept
+    void addPair (const float* inLeft, const float* inRight, float* outLeft, float* outRight, int n, StereoGain from,
+                  StereoGain to, bool ramp) noexcept
     {
         if (ramp)
         {
@@ -72,8 +70,8 @@ namespace
                              float* const* outputs, int numBuses, int n, const AppliedMix& last,
                              const AppliedMix& now) noexcept
     {
-        const bool sharedChange = now.volume != last.volume || now.muted != last.muted
-                                  || now.panOrBalance != last.panOrBalance;
+        const bool sharedChange =
+            now.volume != last.volume || now.muted != last.muted || now.panOrBalance != last.panOrBalance;
         bool anyRamped = false;
 
         for (int b = 0; b < numBuses; ++b)
@@ -133,8 +131,7 @@ MonoToMono::MonoToMono (const GainTables& gainTables) noexcept
 {
 }
 
-int MonoToMono::process (const float* const* inputs, float* const* outputs, int numSamples,
-                         const BlockInfo*) noexcept
+int MonoToMono::process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo*) noexcept
 {
     const auto now = readVolumeAndMute (*this, *this, last);
     const auto from = gainOf (tables, SideLaw::none, last, true).left;
@@ -210,8 +207,7 @@ StereoToStereo::StereoToStereo (const GainTables& gainTables, StartMuted startMu
     last.muted = isMuted();
 }
 
-int StereoToStereo::process (const float* const* inputs, float* const* outputs, int numSamples,
-                             const BlockInfo*) noexcept
+int StereoToStereo::process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo*) noexcept
 {
     auto now = readVolumeAndMute (*this, *this, last);
     now.panOrBalance = getPanOrBalance();

@@ -34,15 +34,15 @@ struct AppliedMix
 };
 
 /** One mono channel onto the same-numbered channel. */
-class MonoToMono final : public Processor
+class MonoToMono final
+    : public Processor
     , public ControlChangeVolumeListener
     , public BoolCommandMuteListener
 {
 public:
     explicit MonoToMono (const GainTables& tables) noexcept;
 
-    int process (const float* const* inputs, float* const* outputs, int numSamples,
-                 const BlockInfo* info) noexcept override;
+    int process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo* info) noexcept override;
     void processInPlace (float* buffer, int numSamples) noexcept;
 
 private:
@@ -51,7 +51,8 @@ private:
 };
 
 /** One mono channel panned onto N stereo buses (outputs 2b and 2b+1 are bus b). */
-class MonoToMultipleStereo final : public Processor
+class MonoToMultipleStereo final
+    : public Processor
     , public ControlChangePanOrBalanceListener
     , public ControlChangeVolumeListener
     , public BitCommandActiveOutputListener
@@ -60,8 +61,7 @@ class MonoToMultipleStereo final : public Processor
 public:
     MonoToMultipleStereo (const GainTables& tables, int numBuses) noexcept;
 
-    int process (const float* const* inputs, float* const* outputs, int numSamples,
-                 const BlockInfo* info) noexcept override;
+    int process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo* info) noexcept override;
 
     /** The volume gain last applied, for the channel meter (pan, mute and routing left out). */
     [[nodiscard]] float getGain() const noexcept { return tables.volume (last.volume); }
@@ -75,7 +75,8 @@ private:
 };
 
 /** One stereo pair balanced onto N stereo buses. */
-class StereoToMultipleStereo final : public Processor
+class StereoToMultipleStereo final
+    : public Processor
     , public ControlChangePanOrBalanceListener
     , public ControlChangeVolumeListener
     , public BitCommandActiveOutputListener
@@ -84,8 +85,7 @@ class StereoToMultipleStereo final : public Processor
 public:
     StereoToMultipleStereo (const GainTables& tables, int numBuses) noexcept;
 
-    int process (const float* const* inputs, float* const* outputs, int numSamples,
-                 const BlockInfo* info) noexcept override;
+    int process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo* info) noexcept override;
 
     /** Volume times balance last applied on each side, for the channel meters. */
     [[nodiscard]] float getLeftGain() const noexcept;
@@ -100,7 +100,8 @@ private:
 };
 
 /** One stereo pair onto one stereo pair: the bus channels and the bus returns. */
-class StereoToStereo final : public Processor
+class StereoToStereo final
+    : public Processor
     , public ControlChangeVolumeListener
     , public ControlChangePanOrBalanceListener
     , public BoolCommandMuteListener
@@ -116,8 +117,7 @@ public:
         rather than a fade-out. */
     explicit StereoToStereo (const GainTables& tables, StartMuted startMuted = StartMuted::no) noexcept;
 
-    int process (const float* const* inputs, float* const* outputs, int numSamples,
-                 const BlockInfo* info) noexcept override;
+    int process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo* info) noexcept override;
     void processInPlace (float* left, float* right, int numSamples) noexcept;
 
 private:

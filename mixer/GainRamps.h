@@ -11,9 +11,8 @@
 namespace Work::GainRamps
 {
 
-inline void addConstantPair (const float* __restrict inLeft, const float* __restrict inRight,
-                             float* __restrict outLeft, float* __restrict outRight, int n, float gainLeft,
-                             float gainRight) noexcept
+inline void addConstantPair (const float* __restrict inLeft, const float* __restrict inRight, float* __restrict outLeft,
+                             float* __restrict outRight, int n, float gainLeft, float gainRight) noexcept
 {
     for (int k = 0; k < n; ++k)
     {
@@ -22,9 +21,9 @@ inline void addConstantPair (const float* __restrict inLeft, const float* __rest
     }
 }
 
-inline void addRampPair (const float* __restrict inLeft, const float* __restrict inRight,
-                         float* __restrict outLeft, float* __restrict outRight, int n, float startLeft,
-                         float stepLeft, float startRight, float stepRight) noexcept
+inline void addRampPair (const float* __restrict inLeft, const float* __restrict inRight, float* __restrict outLeft,
+                         float* __restrict outRight, int n, float startLeft, float stepLeft, float startRight,
+                         float stepRight) noexcept
 {
     for (int k = 0; k < n; ++k)
     {

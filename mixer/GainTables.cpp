@@ -58,7 +58,8 @@ GainTables::GainTables() noexcept
     for (int k = 0; k <= centre; ++k)
     {
         balanceTable[std::size_t (k)] = 1.0f;
-        balanceTable[std::size_t (numSteps + k)] = k == 0 ? 0.0f : (k == centre ? 1.0f : volumeTable[std::size_t (2 * k - 2)]);
+        balanceTable[std::size_t (numSteps + k)] =
+            k == 0 ? 0.0f : (k == centre ? 1.0f : volumeTable[std::size_t (2 * k - 2)]);
     }
     for (int k = centre + 1; k < numSteps; ++k)
     {

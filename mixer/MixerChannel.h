@@ -26,7 +26,10 @@ public:
 class MonoToMonoMixerChannel final : public MixerChannel
 {
 public:
-    explicit MonoToMonoMixerChannel (const GainTables& tables) noexcept : processor (tables) {}
+    explicit MonoToMonoMixerChannel (const GainTables& tables) noexcept
+        : processor (tables)
+    {
+    }
 
     BitCommandActiveOutputListener* getActiveOutputListener() noexcept override { return nullptr; }
     BoolCommandMuteListener* getMuteListener() noexcept override { return &processor; }
@@ -44,7 +47,10 @@ private:
 class MonoToMultipleStereoMixerChannel final : public MixerChannel
 {
 public:
-    MonoToMultipleStereoMixerChannel (const GainTables& tables, int numBuses) noexcept : processor (tables, numBuses) {}
+    MonoToMultipleStereoMixerChannel (const GainTables& tables, int numBuses) noexcept
+        : processor (tables, numBuses)
+    {
+    }
 
     BitCommandActiveOutputListener* getActiveOutputListener() noexcept override { return &processor; }
     BoolCommandMuteListener* getMuteListener() noexcept override { return &processor; }
@@ -62,7 +68,10 @@ private:
 class StereoToMultipleStereoMixerChannel final : public MixerChannel
 {
 public:
-    StereoToMultipleStereoMixerChannel (const GainTables& tables, int numBuses) noexcept : processor (tables, numBuses) {}
+    StereoToMultipleStereoMixerChannel (const GainTables& tables, int numBuses) noexcept
+        : processor (tables, numBuses)
+    {
+    }
 
     BitCommandActiveOutputListener* getActiveOutputListener() noexcept override { return &processor; }
     BoolCommandMuteListener* getMuteListener() noexcept override { return &processor; }
@@ -81,7 +90,10 @@ private:
 class StereoToStereoMixerChannel final : public MixerChannel
 {
 public:
-    explicit StereoToStereoMixerChannel (const GainTables& tables) noexcept : processor (tables) {}
+    explicit StereoToStereoMixerChannel (const GainTables& tables) noexcept
+        : processor (tables)
+    {
+    }
 
     BitCommandActiveOutputListener* getActiveOutputListener() noexcept override { return nullptr; }
     BoolCommandMuteListener* getMuteListener() noexcept override { return &processor; }

@@ -3,8 +3,8 @@
 namespace Work
 {
 
-MixerChannelSet::MixerChannelSet (const GainTables& tables, int count, Stereo stereo, MultiBus multiBus,
-                                  int numBuses, int numReturns)
+MixerChannelSet::MixerChannelSet (const GainTables& tables, int count, Stereo stereo, MultiBus multiBus, int numBuses,
+                                  int numReturns)
 {
     for (int i = 0; i < count; ++i)
     {

@@ -30,8 +30,7 @@ public:
 
     /** count channels of the kind that stereo and multiBus choose, then numReturns bus returns,
         created muted. */
-    MixerChannelSet (const GainTables& tables, int count, Stereo stereo, MultiBus multiBus, int numBuses,
-                     int numReturns);
+    MixerChannelSet (const GainTables& tables, int count, Stereo stereo, MultiBus multiBus, int numBuses, int numReturns);
 
     [[nodiscard]] int size() const noexcept { return static_cast<int> (channels.size()); }
 

@@ -68,10 +68,7 @@ public:
 
     /** [any] */
     void setActiveOutputs (std::uint32_t mask) noexcept { activeOutputs.store (mask, std::memory_order_relaxed); }
-    [[nodiscard]] std::uint32_t getActiveOutputs() const noexcept
-    {
-        return activeOutputs.load (std::memory_order_relaxed);
-    }
+    [[nodiscard]] std::uint32_t getActiveOutputs() const noexcept { return activeOutputs.load (std::memory_order_relaxed); }
 
 private:
     std::atomic<std::uint32_t> activeOutputs { defaultMask };

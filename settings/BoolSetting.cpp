@@ -3,8 +3,8 @@
 namespace Work
 {
 
-BoolSetting::BoolSetting (juce::String keyToUse, juce::String labelToUse, juce::String offText,
-                          juce::String onText, Default defaultStateToUse)
+BoolSetting::BoolSetting (juce::String keyToUse, juce::String labelToUse, juce::String offText, juce::String onText,
+                          Default defaultStateToUse)
     : Setting (std::move (keyToUse), std::move (labelToUse))
     , defaultState (defaultStateToUse)
 {

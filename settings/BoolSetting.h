@@ -18,8 +18,7 @@ public:
         on
     };
 
-    BoolSetting (juce::String key, juce::String label, juce::String offText, juce::String onText,
-                 Default defaultState);
+    BoolSetting (juce::String key, juce::String label, juce::String offText, juce::String onText, Default defaultState);
 
     void load (juce::PropertiesFile& file) override;
     void update() override;

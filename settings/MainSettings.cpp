@@ -25,8 +25,7 @@ namespace
         auto record = std::make_unique<ChoiceSetting> (key, label);
 
         for (int i = 0; i < choices.size(); ++i)
-            record->addChoice (choices[i], i == defaultIndex ? ChoiceSetting::IsDefault::yes
-                                                             : ChoiceSetting::IsDefault::no);
+            record->addChoice (choices[i], i == defaultIndex ? ChoiceSetting::IsDefault::yes : ChoiceSetting::IsDefault::no);
         auto& result = *record;
         all.push_back (std::move (record));
         return result;
@@ -63,22 +62,19 @@ juce::String MainSettings::getApplicationName()
 // Records are created in the order the options dialog and the file expect them:
 // the order of the member declarations.
 MainSettings::MainSettings (const juce::String& folder)
-    : advanceCursorAfterRecording (addBool (all, "advanceCursorAfterRecording",
-                                            "Advance the cursor after recording", on))
+    : advanceCursorAfterRecording (addBool (all, "advanceCursorAfterRecording", "Advance the cursor after recording", on))
     , cursorFollowsUndoRedo (addBool (all, "cursorFollowsUndoRedo", "Cursor follows undo and redo", on))
     , inputMonitoring (addBool (all, "inputMonitoring", "Input monitoring", off))
-    , showNonRhythmicalLoopsButton (addBool (all, "showNonRhythmicalLoopsButton",
-                                             "Show the free-loops button", off))
-    , durationButtonsMode (addChoice (all, "durationButtonsMode", "Duration buttons",
-                                      { "Multiply", "Add", "Multiply and add" }, 0))
+    , showNonRhythmicalLoopsButton (addBool (all, "showNonRhythmicalLoopsButton", "Show the free-loops button", off))
+    , durationButtonsMode (
+          addChoice (all, "durationButtonsMode", "Duration buttons", { "Multiply", "Add", "Multiply and add" }, 0))
     , loopDivisionMode (addChoice (all, "loopDivisionMode", "Loop division",
                                    { "Off", "Whole only", "Down to a half", "Down to a third", "Down to a quarter" }, 0))
     , midiRepeatFilterMs (addChoice (all, "midiRepeatFilterMs", "MIDI repeat filter (ms)", repeatFilterChoices(), 0))
     , latencyOffsetMs (addChoice (all, "latencyOffsetMs", "Latency offset (ms)", latencyChoices(), 10))
     , showResetMixButton (addBool (all, "showResetMixButton", "Show the reset-mix button", off))
     , showEraseChannelButton (addBool (all, "showEraseChannelButton", "Show the erase-channel button", off))
-    , handOverRecordingOnMove (addBool (all, "handOverRecordingOnMove",
-                                        "Hand a recording over when its cursor moves", off))
+    , handOverRecordingOnMove (addBool (all, "handOverRecordingOnMove", "Hand a recording over when its cursor moves", off))
     , controllersFlipToggles (addBool (all, "controllersFlipToggles", "Controllers always flip on/off controls", off))
     , showPlayResyncButton (addBool (all, "showPlayResyncButton", "Show the play/resync button", off))
 {

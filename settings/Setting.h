@@ -36,7 +36,8 @@ public:
 
 protected:
     Setting (juce::String keyToUse, juce::String labelToUse)
-        : key (std::move (keyToUse)), label (std::move (labelToUse))
+        : key (std::move (keyToUse))
+        , label (std::move (labelToUse))
     {
     }
 

@@ -1,8 +1,8 @@
 #include "audio/MainAudio.h"
 #include "engine/MemorySystem.h"
-#include "support/EngineEnvironment.h"
 #include "support/AllocationCounter.h"
 #include "support/BlockBuffers.h"
+#include "support/EngineEnvironment.h"
 
 #include <juce_events/juce_events.h>
 

@@ -76,16 +76,16 @@ TEST (BlockClock, MeasuresASteadyRateWithinATenthOfAPercent)
         int n;
     };
 
-    for (auto [rate, n] : { Case { 48000.0, 480 }, Case { 44100.0, 441 }, Case { 44100.0, 1024 },
-                            Case { 48000.0, 1024 }, Case { 96000.0, 2048 } })
-        {
-            BlockClock clock;
-            SteadyStream stream { clock, n, rate };
-            std::int64_t now = 0;
-            for (int i = 0; i < 400; ++i)
-                now = stream.next();
-            ASSERT_TRUE (clock.isSettled());
-            EXPECT_LT (std::abs (double (clock.getRate()) - rate) / rate, 0.001) << rate << " " << n;
-            EXPECT_LE (std::abs (clock.getSmoothedTime() - now), 2) << "smoothed time stays by the raw clock";
-        }
+    for (auto [rate, n] : { Case { 48000.0, 480 }, Case { 44100.0, 441 }, Case { 44100.0, 1024 }, Case { 48000.0, 1024 },
+                            Case { 96000.0, 2048 } })
+    {
+        BlockClock clock;
+        SteadyStream stream { clock, n, rate };
+        std::int64_t now = 0;
+        for (int i = 0; i < 400; ++i)
+            now = stream.next();
+        ASSERT_TRUE (clock.isSettled());
+        EXPECT_LT (std::abs (double (clock.getRate()) - rate) / rate, 0.001) << rate << " " << n;
+        EXPECT_LE (std::abs (clock.getSmoothedTime() - now), 2) << "smoothed time stays by the raw clock";
+    }
 }

@@ -62,7 +62,10 @@ int main (int argc, char** argv)
         const auto start = juce::Time::currentTimeMillis();
         const auto error = engine.openAudio();
         auto* device = engine.getDevice().getDeviceManager().getCurrentAudioDevice();
-        auto punch = [&] { engine.getLooper()->postFromMessageThread ({ Work::CommandCode::punch, 0, 1, 0, juce::Time::currentTimeMillis() }); };
+        auto punch = [&] {
+            engine.getLooper()->postFromMessageThread (
+                { Work::CommandCode::punch, 0, 1, 0, juce::Time::currentTimeMillis() });
+        };
 
         if (error.isNotEmpty() || device == nullptr || device->getTypeName() != "JACK")
         {

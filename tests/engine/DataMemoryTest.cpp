@@ -30,12 +30,16 @@ std::vector<FreeBlock> freeBlocksOf (const DataMemory& memory)
 /** Live allocations as the test sees them: header offset -> payload size asked for. */
 using LiveBlocks = std::map<std::uint32_t, std::uint32_t>;
 
-std::uint32_t roundUp16 (std::uint32_t size) { return (size + 15u) & ~15u; }
+std::uint32_t roundUp16 (std::uint32_t size)
+{
+    return (size + 15u) & ~15u;
+}
 
 /** Checks every invariant of the pool against what the test handed out. The granted payload of a
     live block is known only as "at least the rounded request", so the exact extents come from
     the gaps between blocks, which the free list and the live set must tile without overlap. */
-void expectConsistent (const DataMemory& memory, const LiveBlocks& live, const std::map<std::uint32_t, std::uint32_t>& granted)
+void expectConsistent (const DataMemory& memory, const LiveBlocks& live,
+                       const std::map<std::uint32_t, std::uint32_t>& granted)
 {
     const auto blocks = freeBlocksOf (memory);
 

@@ -12,6 +12,5 @@ public:
     void TearDown() override { Work::MemorySystem::stopEngineRuntime(); }
 };
 
-[[maybe_unused]] const auto* const environment =
-    ::testing::AddGlobalTestEnvironment (new EngineRuntimeEnvironment());
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment (new EngineRuntimeEnvironment());
 } // namespace

@@ -67,11 +67,11 @@ TEST (LooperCommands, PressesStampedBeforeTheirBlockLandOnTheirSample)
         int blockSize, inputLatency, offsetMs;
     };
 
-    for (const auto c : { Case { 64, 100, 0 }, Case { 64, 100, 20 }, Case { 256, 300, 7 }, Case { 1000, 1200, 25 },
-                          Case { 64, 7, 3 } })
+    for (const auto c :
+         { Case { 64, 100, 0 }, Case { 64, 100, 20 }, Case { 256, 300, 7 }, Case { 1000, 1200, 25 }, Case { 64, 7, 3 } })
     {
-        SCOPED_TRACE (::testing::Message() << "block " << c.blockSize << ", latency " << c.inputLatency << ", offset "
-                                           << c.offsetMs);
+        SCOPED_TRACE (::testing::Message()
+                      << "block " << c.blockSize << ", latency " << c.inputLatency << ", offset " << c.offsetMs);
         LooperRig rig (c.blockSize, c.inputLatency, 0, c.offsetMs);
         const std::int64_t press = 1003;
         rig.pressedAt (press, C::punch, 0, 1, 0);
@@ -105,10 +105,9 @@ TEST (LooperCommands, TwoPunchesInOneBlockRecordAndThenCloseTheMainLoop)
 TEST (LooperCommands, MultiplyingReturnsTheCycleDivisionsToAWholeCycle)
 {
     using K = LoopKind;
-    for (const auto& [steps, before, after] : { std::tuple { 5, K::halfCycle, K::wholeCycle },
-                                               std::tuple { 6, K::thirdCycle, K::wholeCycle },
-                                               std::tuple { 7, K::quarterCycle, K::wholeCycle },
-                                               std::tuple { 2, K::halfMain, K::halfMain } })
+    for (const auto& [steps, before, after] :
+         { std::tuple { 5, K::halfCycle, K::wholeCycle }, std::tuple { 6, K::thirdCycle, K::wholeCycle },
+           std::tuple { 7, K::quarterCycle, K::wholeCycle }, std::tuple { 2, K::halfMain, K::halfMain } })
     {
         LooperRig rig (100);
         rig.looper->getOptions().loopDivisionMode = 4;
@@ -159,8 +158,8 @@ TEST (LooperCommands, RefusalsSayWhyAndChangeNothing)
     LooperRig rig (100);
     rig.mixer.buses = 2;
     rig.at (0, C::punch, 0, 1, 0);
-    rig.at (100, C::punch, 1, 1, 0);      // another input cannot close the main loop
-    rig.at (200, C::multiplyDuration);    // not while the main loop records
+    rig.at (100, C::punch, 1, 1, 0);   // another input cannot close the main loop
+    rig.at (200, C::multiplyDuration); // not while the main loop records
     rig.at (300, C::punch, 0, 1, 0);
     rig.runUntil (600);
     EXPECT_EQ (newTexts (rig), (Texts { "Only the input recording the main loop can close it.", "Not while recording." }));
@@ -168,28 +167,28 @@ TEST (LooperCommands, RefusalsSayWhyAndChangeNothing)
     ASSERT_GT (mainLength, 0u);
 
     rig.at (700, C::stripClick, 1);
-    rig.at (710, C::punch, 1, 1, 0);      // overdub on loop channel 1
-    rig.at (820, C::punch, 0, 1, 0);      // the same loop channel from input 0: busy
+    rig.at (710, C::punch, 1, 1, 0); // overdub on loop channel 1
+    rig.at (820, C::punch, 0, 1, 0); // the same loop channel from input 0: busy
     rig.at (930, C::multiplyDuration);
     rig.at (1040, C::addDuration);
     rig.at (1150, C::direction, 2);
-    rig.at (1150, C::mute, 3, 1);         // after a refused direction change, commands go on
+    rig.at (1150, C::mute, 3, 1); // after a refused direction change, commands go on
     rig.runUntil (1200);
     EXPECT_EQ (rig.looper->getMuteMask(), 0b1000u) << "the mute in the refused command's block ran";
     rig.at (1260, C::freeLoops);
     rig.at (1370, C::eraseChannel, 0);
-    rig.at (1480, C::mixBus, 0, 2);       // the engine has buses 0 and 1
+    rig.at (1480, C::mixBus, 0, 2); // the engine has buses 0 and 1
     rig.runUntil (1600);
-    EXPECT_EQ (newTexts (rig), (Texts { "That loop channel is already recording.", "Not while recording.",
-                                        "Not while recording.", "Not while recording.", "Not while recording.",
-                                        "Not while recording.", "There is no such bus." }));
+    EXPECT_EQ (newTexts (rig),
+               (Texts { "That loop channel is already recording.", "Not while recording.", "Not while recording.",
+                        "Not while recording.", "Not while recording.", "Not while recording.", "There is no such bus." }));
     EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 1u);
     EXPECT_FALSE (rig.looper->isReversed());
     EXPECT_EQ (rig.looper->getLoopKind(), LoopKind::wholeCycle);
     EXPECT_TRUE (rig.mixer.routing.empty());
 
     rig.at (1600, C::punch, 1, 1, 0);
-    rig.at (1700, C::resetLoops);          // not while playing
+    rig.at (1700, C::resetLoops); // not while playing
     rig.runUntil (2000);
     EXPECT_EQ (newTexts (rig), Texts { "Stop the looper first." });
     EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);

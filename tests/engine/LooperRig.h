@@ -50,7 +50,10 @@ struct RecordingGui : LooperGuiClient
     void transportShown (bool p) override { events.push_back (p ? "started" : "stopped"); }
     void confirmationShown (bool v) override { events.push_back (v ? "confirm?" : "confirm hidden"); }
     void stripDimmed (int c, bool d) override { events.push_back ((d ? "dim " : "undim ") + std::to_string (c)); }
-    void busSelectionShown (int c, int b) override { events.push_back ("route " + std::to_string (c) + ">" + std::to_string (b)); }
+    void busSelectionShown (int c, int b) override
+    {
+        events.push_back ("route " + std::to_string (c) + ">" + std::to_string (b));
+    }
     void toMainShown (int b, bool on) override { events.push_back ("tomain " + std::to_string (b) + (on ? " on" : " off")); }
     void clockOutputShown (bool on) override { events.push_back (on ? "clock on" : "clock off"); }
     void clockMessage (const LooperMessage& m) override { events.push_back ("clock " + std::to_string (m.code)); }

@@ -54,8 +54,9 @@ TEST (Looper, SecondaryLoopsTakeTheirLengthFromTheLoopKind)
     EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 2u);
 
     // Division steps through one main length, its half, third, quarter, then the cycle's.
-    const LoopKind expectedKinds[] = { LoopKind::oneMain, LoopKind::halfMain, LoopKind::thirdMain, LoopKind::quarterMain,
-                                       LoopKind::halfCycle, LoopKind::thirdCycle, LoopKind::quarterCycle, LoopKind::wholeCycle };
+    const LoopKind expectedKinds[] = { LoopKind::oneMain,      LoopKind::halfMain,  LoopKind::thirdMain,
+                                       LoopKind::quarterMain,  LoopKind::halfCycle, LoopKind::thirdCycle,
+                                       LoopKind::quarterCycle, LoopKind::wholeCycle };
     std::int64_t t = 5100;
     for (auto kind : expectedKinds)
     {
@@ -65,10 +66,10 @@ TEST (Looper, SecondaryLoopsTakeTheirLengthFromTheLoopKind)
         t += 64;
     }
 
-    rig.at (t, C::loopDivision);            // one main length
-    rig.at (t + 100, C::punch, 1, 1, 0);    // a secondary loop of 4788
+    rig.at (t, C::loopDivision);         // one main length
+    rig.at (t + 100, C::punch, 1, 1, 0); // a secondary loop of 4788
     rig.at (t + 300, C::punch, 1, 1, 0);
-    rig.at (t + 400, C::addDuration);       // 2 + add amount (the multiplier, 2) = 4
+    rig.at (t + 400, C::addDuration); // 2 + add amount (the multiplier, 2) = 4
     rig.runUntil (t + 1000);
     EXPECT_EQ (rig.looper->getCurrentPart().getSecondaryLoops()->length(), 4788u);
     EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 4u);
@@ -83,8 +84,8 @@ TEST (Looper, UndoWhileOverdubbingStopsAtThePressAndSilencesTheLoopABlockLater)
     LooperRig rig (64);
     rig.at (0, C::punch, 0, 1, 0);
     rig.at (2950, C::punch, 0, 1, 0);
-    rig.at (3100, C::stripClick, 3);          // cursor onto loop channel 3
-    rig.at (3200, C::punch, 1, 1, 0);         // overdub channel 3 from input 1
+    rig.at (3100, C::stripClick, 3);  // cursor onto loop channel 3
+    rig.at (3200, C::punch, 1, 1, 0); // overdub channel 3 from input 1
     rig.at (4000, C::undo);
     rig.runUntil (4000 + 64 * 3);
     rig.poll();
@@ -214,13 +215,13 @@ TEST (Looper, ResetNeedsTwoPressesAndAnyOtherCommandCancelsIt)
 TEST (Looper, FieldsOutsideTheEngineAreRefusedWithANotice)
 {
     LooperRig rig (64);
-    rig.at (0, C::punch, 5, 1, 0);    // no input bus 5
-    rig.at (10, C::punch, 0, 3, 0);   // three channels
-    rig.at (20, C::punch, 1, 2, 0);   // a stereo pair from the last input
-    rig.at (30, C::punch, 0, 1, 9);   // no cursor 9
-    rig.at (40, C::mute, 8, 1);       // no bus 8
-    rig.at (50, C::mixBus, 99, 0);    // no loop channel 99
-    rig.at (60, C::mixBus, 0, 40);    // no mix bus 40
+    rig.at (0, C::punch, 5, 1, 0);  // no input bus 5
+    rig.at (10, C::punch, 0, 3, 0); // three channels
+    rig.at (20, C::punch, 1, 2, 0); // a stereo pair from the last input
+    rig.at (30, C::punch, 0, 1, 9); // no cursor 9
+    rig.at (40, C::mute, 8, 1);     // no bus 8
+    rig.at (50, C::mixBus, 99, 0);  // no loop channel 99
+    rig.at (60, C::mixBus, 0, 40);  // no mix bus 40
     rig.at (70, C::stripClick, 8);
     rig.at (80, C::cursorStep, 1, 1);
     rig.at (90, C::toMain, -1, 1);
@@ -284,9 +285,14 @@ TEST (Looper, ProcessNeverTouchesTheHeap)
 
 namespace
 {
-struct FakeClock : MidiClockManager, TapTempoProcessor
+struct FakeClock
+    : MidiClockManager
+    , TapTempoProcessor
 {
-    void mainLoopStarted (float sr, std::int64_t time, std::uint32_t) override { calls.push_back ("started " + std::to_string (int (sr)) + " " + std::to_string (time)); }
+    void mainLoopStarted (float sr, std::int64_t time, std::uint32_t) override
+    {
+        calls.push_back ("started " + std::to_string (int (sr)) + " " + std::to_string (time));
+    }
     void mainLoopClosed (std::int64_t time) override { calls.push_back ("closed " + std::to_string (time)); }
     void start (std::int64_t time) override { calls.push_back ("start " + std::to_string (time)); }
     void stop (std::int64_t) override { calls.push_back ("stop"); }
@@ -294,7 +300,8 @@ struct FakeClock : MidiClockManager, TapTempoProcessor
     void direction (bool reverse, std::int64_t) override { calls.push_back (reverse ? "backwards" : "forwards"); }
     void reset() override { calls.push_back ("reset"); }
     void enable (bool on) override { calls.push_back (on ? "enable" : "disable"); }
-    void perBlock (std::uint32_t, bool, bool, std::uint32_t, std::uint32_t, std::uint32_t mainLength, std::int64_t, bool) override
+    void perBlock (std::uint32_t, bool, bool, std::uint32_t, std::uint32_t, std::uint32_t mainLength, std::int64_t,
+                   bool) override
     {
         ++blocks;
         lastMainLength = mainLength;
@@ -388,11 +395,12 @@ TEST (Looper, LoopDivisionStopsAtTheDepthTheOptionsAllow)
         std::vector<K> steps;
     };
 
-    for (const auto& c : { Case { 1, 1, { K::oneMain, K::wholeCycle } },
-                           Case { 1, 2, { K::oneMain, K::halfCycle, K::thirdCycle, K::quarterCycle, K::wholeCycle } },
-                           Case { 2, 2, { K::oneMain, K::halfMain, K::halfCycle, K::wholeCycle } },
-                           Case { 3, 1, { K::oneMain, K::halfMain, K::thirdMain, K::wholeCycle } },
-                           Case { 3, 2, { K::oneMain, K::halfMain, K::thirdMain, K::halfCycle, K::thirdCycle, K::wholeCycle } } })
+    for (const auto& c :
+         { Case { 1, 1, { K::oneMain, K::wholeCycle } },
+           Case { 1, 2, { K::oneMain, K::halfCycle, K::thirdCycle, K::quarterCycle, K::wholeCycle } },
+           Case { 2, 2, { K::oneMain, K::halfMain, K::halfCycle, K::wholeCycle } },
+           Case { 3, 1, { K::oneMain, K::halfMain, K::thirdMain, K::wholeCycle } },
+           Case { 3, 2, { K::oneMain, K::halfMain, K::thirdMain, K::halfCycle, K::thirdCycle, K::wholeCycle } } })
     {
         SCOPED_TRACE (::testing::Message() << "depth " << c.depth << " multiplier " << c.multiplier);
         LooperRig rig (100);
@@ -423,7 +431,7 @@ TEST (Looper, DirectionChangesOnlyWithLoopsAndAFreeLoopRemembersIt)
     rig.at (200, C::punch, 0, 1, 0); // a free loop starts the transport
     rig.at (1200, C::punch, 0, 1, 0);
     rig.at (1500, C::direction, 1);
-    rig.at (1600, C::direction, 1); // already reversed: no change
+    rig.at (1600, C::direction, 1);   // already reversed: no change
     rig.at (1700, C::punch, 1, 1, 0); // cursor still on channel 0: another free loop there? busy no more
     rig.runUntil (2000);
 

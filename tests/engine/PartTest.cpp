@@ -1,7 +1,7 @@
+#include "engine/Part.h"
 #include "ChainTestSupport.h"
 #include "engine/ChannelMasks.h"
 #include "engine/DataMemory.h"
-#include "engine/Part.h"
 #include "support/AllocationCounter.h"
 #include "support/BlockBuffers.h"
 
@@ -79,9 +79,13 @@ protected:
                 const auto offset = p.time - blockStart;
                 switch (p.action)
                 {
-                    case Press::Action::startMain: EXPECT_EQ (part.startMainLoop (p.input, p.output, 1, offset), LoopRefusal::none); break;
+                    case Press::Action::startMain:
+                        EXPECT_EQ (part.startMainLoop (p.input, p.output, 1, offset), LoopRefusal::none);
+                        break;
                     case Press::Action::stopMain: part.stopMainLoop (offset); break;
-                    case Press::Action::addLoop: EXPECT_EQ (part.addLoop (p.input, p.output, 1, offset, p.kind, direction), LoopRefusal::none); break;
+                    case Press::Action::addLoop:
+                        EXPECT_EQ (part.addLoop (p.input, p.output, 1, offset, p.kind, direction), LoopRefusal::none);
+                        break;
                     case Press::Action::stopLoop: part.stopLoop (p.input, p.output, offset); break;
                     case Press::Action::multiply: part.doubleMultiplier(); break;
                     case Press::Action::erase: part.erase (p.output); break;
@@ -92,7 +96,8 @@ protected:
                 }
             }
 
-            buffers.fillInputs (blockStart, int (n), [] (int c, std::int64_t t) { return inputSample (c, std::uint32_t (t)); });
+            buffers.fillInputs (blockStart, int (n),
+                                [] (int c, std::int64_t t) { return inputSample (c, std::uint32_t (t)); });
             buffers.fillOutputs (0.0f);
             part.process (buffers.inputs(), buffers.outputs(), n, direction);
             buffers.appendOutputs (int (n));
@@ -213,7 +218,8 @@ TEST_F (PartTest, TheSamePerformanceGivesTheSameLoopsAtEveryBlockSize)
         for (std::size_t i = 0; i < reference.loops.size(); ++i)
         {
             EXPECT_EQ (other.loops[i].size(), reference.loops[i].size()) << "loop " << i;
-            EXPECT_TRUE (other.loops[i] == reference.loops[i]) << "loop " << i << firstDifference (other.loops[i], reference.loops[i]);
+            EXPECT_TRUE (other.loops[i] == reference.loops[i])
+                << "loop " << i << firstDifference (other.loops[i], reference.loops[i]);
         }
         for (int c = 0; c < numOutputs; ++c)
             EXPECT_TRUE (other.outputs[std::size_t (c)] == reference.outputs[std::size_t (c)])
@@ -282,7 +288,9 @@ TEST_F (PartTest, MultiplierStaysWithinSixtyFourAndUndoesOnlyWhatItCan)
     part.addToMultiplier();
     EXPECT_EQ (part.getMultiplier(), 64u);
 
-    while (part.undo() != HistoryEntry::Type::none) {}
+    while (part.undo() != HistoryEntry::Type::none)
+    {
+    }
     EXPECT_EQ (part.getMultiplier(), 1u);
 
     part.addToMultiplier();

@@ -14,8 +14,8 @@ TEST (PoolSizing, FirstChoiceIsAThirdOfMemoryCappedAndDefaulted)
         std::uint32_t expectedMb;
     };
 
-    for (auto c : { Case { 6000, 1536 }, Case { 3000, 1000 }, Case { 0, 1024 }, Case { 4608, 1536 },
-                    Case { 4610, 1536 }, Case { 4607, 1535 }, Case { 2, 0 }, Case { 64000, 1536 } })
+    for (auto c : { Case { 6000, 1536 }, Case { 3000, 1000 }, Case { 0, 1024 }, Case { 4608, 1536 }, Case { 4610, 1536 },
+                    Case { 4607, 1535 }, Case { 2, 0 }, Case { 64000, 1536 } })
         EXPECT_EQ (PoolSizing::firstChoiceMb (c.physicalMb), c.expectedMb) << c.physicalMb;
 }
 

@@ -39,14 +39,14 @@ TEST (RealTimePath, PoolQueuesAndSampleRoutinesNeverTouchTheHeap)
         memory.release (b);
 
         fifo.push ({ round });
-        (void) fifo.pop();
+        (void)fifo.pop();
 
         Work::SampleRoutines::fadeIn (block.data(), 333);
         Work::SampleRoutines::fadeOutChannels (channels, 2, 512);
         Work::SampleRoutines::copy (block.data() + 512, block.data(), 511 * sizeof (float));
         Work::SampleRoutines::zero (block.data(), 7 * sizeof (float));
-        (void) Work::SampleRoutines::rms (block.data(), 1024);
-        (void) Work::SampleRoutines::toDecibels (block[100]);
+        (void)Work::SampleRoutines::rms (block.data(), 1024);
+        (void)Work::SampleRoutines::toDecibels (block[100]);
         Work::SampleRoutines::copyText (text.data(), text.size(), "notice");
     }
 

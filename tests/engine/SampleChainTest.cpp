@@ -61,8 +61,14 @@ GainRamp randomRamp (std::mt19937& random)
     GainRamp ramp;
     switch (random() % 4)
     {
-        case 0: ramp.setGain (0.0f); ramp.startFadeIn(); break;
-        case 1: ramp.setGain (1.0f); ramp.startFadeOut(); break;
+        case 0:
+            ramp.setGain (0.0f);
+            ramp.startFadeIn();
+            break;
+        case 1:
+            ramp.setGain (1.0f);
+            ramp.startFadeOut();
+            break;
         case 2: ramp.store (0.37f, 0.02f); break;
         default: ramp.store (0.61f, -0.02f); break;
     }
@@ -229,7 +235,8 @@ TEST (SampleChain, AGrowingChainFillsItsLastBlockBeforeTakingAnother)
     const float* in[] = { input.data() };
     const auto cursor = BlockCursor::onChannels (in, 1, 0, 64, 0);
 
-    ASSERT_TRUE (SampleChain::writeFresh (memory, root, cursor, 64, Direction::forwards, nullptr, SampleChain::chunkSamples));
+    ASSERT_TRUE (
+        SampleChain::writeFresh (memory, root, cursor, 64, Direction::forwards, nullptr, SampleChain::chunkSamples));
     SampleChain::setLoopLength (root, 64);
     for (std::uint32_t k = 1; k < 100; ++k)
     {

@@ -1,7 +1,7 @@
-#include "engine/MemorySystem.h"
-#include "support/EngineEnvironment.h"
 #include "midi/MidiCommands.h"
+#include "engine/MemorySystem.h"
 #include "support/AllocationCounter.h"
+#include "support/EngineEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,10 @@ namespace
 
 struct Trigger : SimpleCommand
 {
-    Trigger() : SimpleCommand ("Start / Stop", false) {}
+    Trigger()
+        : SimpleCommand ("Start / Stop", false)
+    {
+    }
     void execute (std::int64_t t) noexcept override { executions.push_back (t); }
     void guiFeedback (std::int64_t) override { ++feedbacks; }
     std::vector<std::int64_t> executions;
@@ -26,7 +29,10 @@ struct Trigger : SimpleCommand
 
 struct Toggle : ToggleCommand
 {
-    explicit Toggle (bool follows) : ToggleCommand ("Mute 1", true, follows) {}
+    explicit Toggle (bool follows)
+        : ToggleCommand ("Mute 1", true, follows)
+    {
+    }
     void execute (ToggleMode mode, std::int64_t t) noexcept override
     {
         modes.push_back (mode);
@@ -41,7 +47,10 @@ struct Toggle : ToggleCommand
 
 struct Slider : HolderValueCommand<ControlChangeVolumeListener>
 {
-    Slider() : HolderValueCommand ("Volume 1", true, 127) {}
+    Slider()
+        : HolderValueCommand ("Volume 1", true, 127)
+    {
+    }
     int shownValue() const override { return onScreen; }
     void showValue (int v) override { onScreen = v; }
     int onScreen = 127;
@@ -158,9 +167,9 @@ TEST (MidiCommands, SlidersHandTheLatestValueToTheEngineAndTheScreen)
 
 TEST (MidiCommands, SerializationNamesAreXmlElementNames)
 {
-    for (auto [display, expected] : { std::pair { "Start / Stop", "Start__Stop" }, std::pair { "Mute 1", "Mute_1" },
-                                      std::pair { "1st loop", "_1st_loop" }, std::pair { "", "_" },
-                                      std::pair { "Pan <L&R>", "Pan_LR" } })
+    for (auto [display, expected] :
+         { std::pair { "Start / Stop", "Start__Stop" }, std::pair { "Mute 1", "Mute_1" },
+           std::pair { "1st loop", "_1st_loop" }, std::pair { "", "_" }, std::pair { "Pan <L&R>", "Pan_LR" } })
         EXPECT_EQ (serializationNameFor (display), expected) << display;
     EXPECT_EQ (Trigger().getSerializationName(), "Start__Stop");
     EXPECT_EQ (Trigger().getDisplayName(), "Start / Stop");

@@ -1,5 +1,5 @@
-#include "engine/MemorySystem.h"
 #include "midi/MidiDispatcher.h"
+#include "engine/MemorySystem.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,10 @@ namespace
 /** Controls that record what reaches them from MIDI, without queues in between. */
 struct Button : CommandListener
 {
-    Button (std::string name, bool shareable) : CommandListener (std::move (name), shareable) {}
+    Button (std::string name, bool shareable)
+        : CommandListener (std::move (name), shareable)
+    {
+    }
     void midiTriggered (std::int64_t t) noexcept override { triggers.push_back (t); }
     void guiTriggered (std::int64_t) noexcept override {}
     void preAudioCallback() noexcept override {}
@@ -25,7 +28,10 @@ struct Button : CommandListener
 
 struct Switch : ToggleListener
 {
-    Switch (std::string name, bool shareable, bool follows) : ToggleListener (std::move (name), shareable, follows) {}
+    Switch (std::string name, bool shareable, bool follows)
+        : ToggleListener (std::move (name), shareable, follows)
+    {
+    }
     void guiToggled (std::int64_t) noexcept override {}
     void midiToggled (std::int64_t) noexcept override { ++flips; }
     void midiSetState (std::int64_t, int v) noexcept override { values.push_back (v); }
@@ -39,7 +45,10 @@ struct Switch : ToggleListener
 
 struct Fader : ControlChangeListener
 {
-    explicit Fader (std::string name, bool shareable = true) : ControlChangeListener (std::move (name), shareable, 64) {}
+    explicit Fader (std::string name, bool shareable = true)
+        : ControlChangeListener (std::move (name), shareable, 64)
+    {
+    }
     void applyValue (int) noexcept override {}
     int shownValue() const override { return 0; }
     void showValue (int) override {}
@@ -134,9 +143,11 @@ TEST (MidiDispatcher, AssignmentConflictsFollowTheTablesAndSharing)
 
     EXPECT_EQ (dispatcher.assign (MidiCommandKind::toggle, &muteA, note, 0), "");
     EXPECT_EQ (dispatcher.assign (MidiCommandKind::toggle, &muteB, note, 0), "") << "both shareable";
-    EXPECT_EQ (dispatcher.assign (MidiCommandKind::toggle, &muteA, note, 0), "This message is already assigned to this control.");
+    EXPECT_EQ (dispatcher.assign (MidiCommandKind::toggle, &muteA, note, 0),
+               "This message is already assigned to this control.");
     EXPECT_EQ (dispatcher.assign (MidiCommandKind::toggle, &punch, note, 0), "This message is already assigned to Mute 1.");
-    EXPECT_EQ (dispatcher.assign (MidiCommandKind::momentary, &start, note, 0), "This message is already assigned to Mute 1.")
+    EXPECT_EQ (dispatcher.assign (MidiCommandKind::momentary, &start, note, 0),
+               "This message is already assigned to Mute 1.")
         << "a momentary mapping is checked against toggles";
 
     const auto other = key (0x90, 65, 90);
@@ -179,8 +190,9 @@ TEST (MidiDispatcher, KeyListsReadBackWhatWasWrittenAndSurviveGarbage)
         const char* text;
         std::vector<MidiKey> expected;
     };
-    for (const auto& c : { Case { "", {} }, Case { "   ", {} }, Case { "12 12 13", { 12, 13 } },
-                           Case { "  7x9  8", { 7, 8 } }, Case { "abc 5", { 5 } }, Case { "0 16777216 16777215", { 16777215 } },
-                           Case { "99999999999999999999999 3", { 3 } }, Case { "-4 4", { 4 } } })
+    for (const auto& c :
+         { Case { "", {} }, Case { "   ", {} }, Case { "12 12 13", { 12, 13 } }, Case { "  7x9  8", { 7, 8 } },
+           Case { "abc 5", { 5 } }, Case { "0 16777216 16777215", { 16777215 } },
+           Case { "99999999999999999999999 3", { 3 } }, Case { "-4 4", { 4 } } })
         EXPECT_EQ (parseKeyList (c.text), c.expected) << c.text;
 }

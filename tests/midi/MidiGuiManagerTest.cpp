@@ -1,7 +1,7 @@
-#include "engine/MemorySystem.h"
-#include "support/EngineEnvironment.h"
 #include "midi/MidiGuiManager.h"
+#include "engine/MemorySystem.h"
 #include "support/AllocationCounter.h"
+#include "support/EngineEnvironment.h"
 
 #include <juce_events/juce_events.h>
 
@@ -16,7 +16,10 @@ namespace
 
 struct Button : SimpleCommand
 {
-    explicit Button (std::string name, bool shareable = false) : SimpleCommand (std::move (name), shareable) {}
+    explicit Button (std::string name, bool shareable = false)
+        : SimpleCommand (std::move (name), shareable)
+    {
+    }
     void execute (std::int64_t) noexcept override { ++executions; }
     void guiFeedback (std::int64_t) override {}
     int executions = 0;
@@ -24,13 +27,18 @@ struct Button : SimpleCommand
 
 struct Switch : ToggleCommand
 {
-    explicit Switch (std::string name) : ToggleCommand (std::move (name), true, true) {}
+    explicit Switch (std::string name)
+        : ToggleCommand (std::move (name), true, true)
+    {
+    }
     void execute (ToggleMode mode, std::int64_t) noexcept override { lastMode = mode; }
     void guiFeedback (std::int64_t) override {}
     ToggleMode lastMode = ToggleMode::flip;
 };
 
-struct Counter : MidiGuiManager::MidiCallbackDisablerMessageClient, MidiGuiManager::MidiInputCallbackNotificationClient
+struct Counter
+    : MidiGuiManager::MidiCallbackDisablerMessageClient
+    , MidiGuiManager::MidiInputCallbackNotificationClient
 {
     void midiInputWhileDisabled() noexcept override { ++disabled; }
     void midiMessageArrived() noexcept override { ++arrived; }
@@ -185,13 +193,13 @@ TEST_F (MidiGuiManagerTest, BadMappingFilesChangeNothingOrApplyOnlyTheirValidKey
     {
         juce::String name, text;
     };
-    for (const auto& bad : { Refused { "plain.txt", "this is not XML" },
-                             Refused { "truncated.varnolomidi", "<varnoloMidiMappings><Start keys=\"9452" },
-                             Refused { "other.varnolomidi", "<somethingElse><Start keys=\"9452608\"/></somethingElse>" },
-                             Refused { "deep.varnolomidi", "<varnoloMidiMappings>" + deep },
-                             Refused { "empty.varnolomidi", "" },
-                             Refused { "hang.varnolomidi", "<77>4<?>4<<?>/'/7" }, // once hung a general XML parser
-                             Refused { "nested.varnolomidi", "<varnoloMidiMappings><Start><a/></Start></varnoloMidiMappings>" } })
+    for (const auto& bad :
+         { Refused { "plain.txt", "this is not XML" },
+           Refused { "truncated.varnolomidi", "<varnoloMidiMappings><Start keys=\"9452" },
+           Refused { "other.varnolomidi", "<somethingElse><Start keys=\"9452608\"/></somethingElse>" },
+           Refused { "deep.varnolomidi", "<varnoloMidiMappings>" + deep }, Refused { "empty.varnolomidi", "" },
+           Refused { "hang.varnolomidi", "<77>4<?>4<<?>/'/7" }, // once hung a general XML parser
+           Refused { "nested.varnolomidi", "<varnoloMidiMappings><Start><a/></Start></varnoloMidiMappings>" } })
     {
         const auto result = manager.importMappings (writeFile (bad.name, bad.text));
         EXPECT_FALSE (result.applied) << bad.name;
@@ -201,13 +209,14 @@ TEST_F (MidiGuiManagerTest, BadMappingFilesChangeNothingOrApplyOnlyTheirValidKey
     EXPECT_FALSE (manager.importMappings (folder.getChildFile ("missing.varnolomidi")).applied);
 
     const auto longName = juce::String::repeatedString ("x", 20000);
-    const auto messy = writeFile ("messy.varnolomidi",
-                                  "<varnoloMidiMappings>"
-                                  "<Start keys=\"garbage, 9452608, 9452608, 99999999999, -3, 12590080\"/>"
-                                  "<Stop keys=\"9452608\"/>"
-                                  "<" + longName + " keys=\"1\"/>"
-                                  "<Unknown keys=\"9452608\"/>"
-                                  "</varnoloMidiMappings>");
+    const auto messy =
+        writeFile ("messy.varnolomidi", "<varnoloMidiMappings>"
+                                        "<Start keys=\"garbage, 9452608, 9452608, 99999999999, -3, 12590080\"/>"
+                                        "<Stop keys=\"9452608\"/>"
+                                        "<" + longName
+                                            + " keys=\"1\"/>"
+                                              "<Unknown keys=\"9452608\"/>"
+                                              "</varnoloMidiMappings>");
     const auto result = manager.importMappings (messy);
     EXPECT_TRUE (result.applied);
     EXPECT_EQ (manager.keysOf (MidiCommandKind::momentary, &start), (std::vector<MidiKey> { 0x903c40, 0xc01c00 }))
@@ -218,7 +227,8 @@ TEST_F (MidiGuiManagerTest, BadMappingFilesChangeNothingOrApplyOnlyTheirValidKey
 
 TEST_F (MidiGuiManagerTest, AGarbledStoredDocumentLoadsEmpty)
 {
-    for (const auto& stored : { juce::String ("not xml"), juce::String ("<wrongRoot/>"), juce::String ("<midiMappings><Start keys=\"x y z\"/>") })
+    for (const auto& stored :
+         { juce::String ("not xml"), juce::String ("<wrongRoot/>"), juce::String ("<midiMappings><Start keys=\"x y z\"/>") })
     {
         settings->setValue (MidiGuiManager::mappingsKey, stored);
         settings->setValue (MidiGuiManager::filterKey, "abc 12 12 -5");
@@ -240,7 +250,10 @@ TEST_F (MidiGuiManagerTest, AnyBytesAreSafeAndTheMidiPathNeverTouchesTheHeap)
     Switch mute ("Mute 1");
     struct Slider : ControlChangeListener
     {
-        Slider() : ControlChangeListener ("Volume 1", true, 100) {}
+        Slider()
+            : ControlChangeListener ("Volume 1", true, 100)
+        {
+        }
         void applyValue (int v) noexcept override { applied = v; }
         int shownValue() const override { return 0; }
         void showValue (int) override {}
@@ -255,8 +268,19 @@ TEST_F (MidiGuiManagerTest, AnyBytesAreSafeAndTheMidiPathNeverTouchesTheHeap)
     manager.setFilterKeys ({ 0xb00900 });
 
     const std::vector<std::vector<std::uint8_t>> messages {
-        { 0xf0, 0x43, 0x12, 0x00, 0xf7 }, { 0xf8 }, { 0xfe }, { 0xff }, { 0x3c, 0x40 }, { 0x90 }, { 0xb0, 7 },
-        { 0xe0, 0x00, 0x40 }, {}, { 0x90, 60, 64 }, { 0xb3, 7, 99 }, { 0xb0, 20, 127 }, { 0xb0, 9, 1 },
+        { 0xf0, 0x43, 0x12, 0x00, 0xf7 },
+        { 0xf8 },
+        { 0xfe },
+        { 0xff },
+        { 0x3c, 0x40 },
+        { 0x90 },
+        { 0xb0, 7 },
+        { 0xe0, 0x00, 0x40 },
+        {},
+        { 0x90, 60, 64 },
+        { 0xb3, 7, 99 },
+        { 0xb0, 20, 127 },
+        { 0xb0, 9, 1 },
     };
 
     Testing::ScopedRealTimeSection section;

@@ -27,20 +27,21 @@ TEST (MidiKey, NotesControllersAndProgramsBecomeKeysOnAnyChannel)
 TEST (MidiKey, EverythingElseHasNoKey)
 {
     const std::vector<std::vector<std::uint8_t>> others {
-        { 0x90, 60, 0 },          // note on, velocity 0
-        { 0x80, 60, 64 },         // note off
-        { 0xe0, 0, 64 },          // pitch bend
-        { 0xa0, 60, 10 },         // aftertouch
-        { 0xd0, 10 },             // channel pressure
-        { 0xf8 },                 // clock
-        { 0xfa }, { 0xfe },       // start, active sensing
+        { 0x90, 60, 0 },  // note on, velocity 0
+        { 0x80, 60, 64 }, // note off
+        { 0xe0, 0, 64 },  // pitch bend
+        { 0xa0, 60, 10 }, // aftertouch
+        { 0xd0, 10 },     // channel pressure
+        { 0xf8 },         // clock
+        { 0xfa },
+        { 0xfe },                   // start, active sensing
         { 0xf0, 0x7e, 0x7f, 0xf7 }, // system exclusive
-        { 0x3c, 0x40 },           // data bytes without status (running status is resolved upstream)
-        { 0x90, 60 },             // cut short
+        { 0x3c, 0x40 },             // data bytes without status (running status is resolved upstream)
+        { 0x90, 60 },               // cut short
         { 0xb0, 7 },
         { 0xc0 },
         {},
-        { 0xb0, 0x87, 1 },        // a data byte with the top bit set
+        { 0xb0, 0x87, 1 }, // a data byte with the top bit set
         { 0xb0, 7, 0x80 },
     };
 

@@ -174,7 +174,10 @@ TEST_F (ChannelProcessors, MutingInPlaceRampsToZeroThenZeroesEveryBlock)
 {
     StereoToStereo bus (tables);
     Rig rig (2, 0.0f);
-    auto fill = [&] { for (auto& c : rig.output) std::fill (c.begin(), c.end(), 0.8f); };
+    auto fill = [&] {
+        for (auto& c : rig.output)
+            std::fill (c.begin(), c.end(), 0.8f);
+    };
 
     fill();
     bus.processInPlace (rig.outputPointers[0], rig.outputPointers[1], blockSize);

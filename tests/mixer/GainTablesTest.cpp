@@ -49,10 +49,10 @@ TEST (GainTables, BalanceAttenuatesOneSideAlongTheVolumeLaw)
         float left, right;
     };
 
-    for (auto a : { Anchor { 0, 1.0f, 0.0f }, Anchor { 1, 1.0f, 0.0f }, Anchor { 2, 1.0f, tables.volume (2) },
-                    Anchor { 63, 1.0f, tables.volume (124) }, Anchor { 64, 1.0f, 1.0f },
-                    Anchor { 65, tables.volume (124), 1.0f }, Anchor { 126, tables.volume (2), 1.0f },
-                    Anchor { 127, 0.0f, 1.0f } })
+    for (auto a :
+         { Anchor { 0, 1.0f, 0.0f }, Anchor { 1, 1.0f, 0.0f }, Anchor { 2, 1.0f, tables.volume (2) },
+           Anchor { 63, 1.0f, tables.volume (124) }, Anchor { 64, 1.0f, 1.0f }, Anchor { 65, tables.volume (124), 1.0f },
+           Anchor { 126, tables.volume (2), 1.0f }, Anchor { 127, 0.0f, 1.0f } })
     {
         EXPECT_EQ (tables.balanceLeft (a.step), a.left) << a.step;
         EXPECT_EQ (tables.balanceRight (a.step), a.right) << a.step;

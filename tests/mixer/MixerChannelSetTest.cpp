@@ -17,17 +17,21 @@ struct Slots
 
 Slots slotsOf (MixerChannel& c)
 {
-    return { c.getActiveOutputListener() != nullptr, c.getMuteListener() != nullptr,
-             c.getPanOrBalanceListener() != nullptr,  c.getVolumeListener() != nullptr,
-             c.asMonoToMono() != nullptr,             c.asMonoToMultipleStereo() != nullptr,
-             c.asStereoToStereo() != nullptr,         c.asStereoToMultipleStereo() != nullptr };
+    return { c.getActiveOutputListener() != nullptr,
+             c.getMuteListener() != nullptr,
+             c.getPanOrBalanceListener() != nullptr,
+             c.getVolumeListener() != nullptr,
+             c.asMonoToMono() != nullptr,
+             c.asMonoToMultipleStereo() != nullptr,
+             c.asStereoToStereo() != nullptr,
+             c.asStereoToMultipleStereo() != nullptr };
 }
 
 bool operator== (const Slots& a, const Slots& b)
 {
-    return a.activeOutput == b.activeOutput && a.mute == b.mute && a.panOrBalance == b.panOrBalance
-           && a.volume == b.volume && a.monoToMono == b.monoToMono && a.monoToMulti == b.monoToMulti
-           && a.stereoToStereo == b.stereoToStereo && a.stereoToMulti == b.stereoToMulti;
+    return a.activeOutput == b.activeOutput && a.mute == b.mute && a.panOrBalance == b.panOrBalance && a.volume == b.volume
+           && a.monoToMono == b.monoToMono && a.monoToMulti == b.monoToMulti && a.stereoToStereo == b.stereoToStereo
+           && a.stereoToMulti == b.stereoToMulti;
 }
 } // namespace
 

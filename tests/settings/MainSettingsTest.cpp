@@ -45,9 +45,8 @@ void expectDefaults (MainSettings& s)
 {
     EXPECT_TRUE (s.advanceCursorAfterRecording.isOn());
     EXPECT_TRUE (s.cursorFollowsUndoRedo.isOn());
-    for (auto* off : { &s.inputMonitoring, &s.showNonRhythmicalLoopsButton, &s.showResetMixButton,
-                       &s.showEraseChannelButton, &s.handOverRecordingOnMove, &s.controllersFlipToggles,
-                       &s.showPlayResyncButton })
+    for (auto* off : { &s.inputMonitoring, &s.showNonRhythmicalLoopsButton, &s.showResetMixButton, &s.showEraseChannelButton,
+                       &s.handOverRecordingOnMove, &s.controllersFlipToggles, &s.showPlayResyncButton })
         EXPECT_FALSE (off->isOn()) << off->getKey();
     EXPECT_EQ (s.durationButtonsMode.getIndex(), 0);
     EXPECT_EQ (s.loopDivisionMode.getIndex(), 0);

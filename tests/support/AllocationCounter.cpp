@@ -4,9 +4,9 @@
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(VARNOLO_SANITIZED)
- #define VARNOLO_COUNT_C_HEAP 0
+#define VARNOLO_COUNT_C_HEAP 0
 #else
- #define VARNOLO_COUNT_C_HEAP 1
+#define VARNOLO_COUNT_C_HEAP 1
 #endif
 
 namespace
@@ -90,8 +90,14 @@ void release (void* pointer) noexcept
 
 // With the C heap counted, malloc inside these counts a second time; either way the count is
 // non-zero exactly when the section touched the heap, which is all the tests ask.
-void* operator new (std::size_t size) { return allocateOrThrow (size); }
-void* operator new[] (std::size_t size) { return allocateOrThrow (size); }
+void* operator new (std::size_t size)
+{
+    return allocateOrThrow (size);
+}
+void* operator new[] (std::size_t size)
+{
+    return allocateOrThrow (size);
+}
 void* operator new (std::size_t size, const std::nothrow_t&) noexcept
 {
     note();
@@ -102,16 +108,46 @@ void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept
     note();
     return std::malloc (size == 0 ? 1 : size);
 }
-void* operator new (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
-void* operator new[] (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
-void operator delete (void* pointer) noexcept { release (pointer); }
-void operator delete[] (void* pointer) noexcept { release (pointer); }
-void operator delete (void* pointer, std::size_t) noexcept { release (pointer); }
-void operator delete[] (void* pointer, std::size_t) noexcept { release (pointer); }
-void operator delete (void* pointer, std::align_val_t) noexcept { release (pointer); }
-void operator delete[] (void* pointer, std::align_val_t) noexcept { release (pointer); }
-void operator delete (void* pointer, std::size_t, std::align_val_t) noexcept { release (pointer); }
-void operator delete[] (void* pointer, std::size_t, std::align_val_t) noexcept { release (pointer); }
+void* operator new (std::size_t size, std::align_val_t alignment)
+{
+    return allocateAligned (size, alignment);
+}
+void* operator new[] (std::size_t size, std::align_val_t alignment)
+{
+    return allocateAligned (size, alignment);
+}
+void operator delete (void* pointer) noexcept
+{
+    release (pointer);
+}
+void operator delete[] (void* pointer) noexcept
+{
+    release (pointer);
+}
+void operator delete (void* pointer, std::size_t) noexcept
+{
+    release (pointer);
+}
+void operator delete[] (void* pointer, std::size_t) noexcept
+{
+    release (pointer);
+}
+void operator delete (void* pointer, std::align_val_t) noexcept
+{
+    release (pointer);
+}
+void operator delete[] (void* pointer, std::align_val_t) noexcept
+{
+    release (pointer);
+}
+void operator delete (void* pointer, std::size_t, std::align_val_t) noexcept
+{
+    release (pointer);
+}
+void operator delete[] (void* pointer, std::size_t, std::align_val_t) noexcept
+{
+    release (pointer);
+}
 
 namespace Work::Testing
 {

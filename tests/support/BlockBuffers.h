@@ -67,8 +67,7 @@ inline std::string firstDifference (const std::vector<float>& a, const std::vect
 {
     for (std::size_t k = 0; k < std::min (a.size(), b.size()); ++k)
         if (a[k] != b[k])
-            return " first differs at " + std::to_string (k) + ": " + std::to_string (a[k]) + " vs "
-                   + std::to_string (b[k]);
+            return " first differs at " + std::to_string (k) + ": " + std::to_string (a[k]) + " vs " + std::to_string (b[k]);
     return {};
 }
 

@@ -1,7 +1,7 @@
 #include "OfflineRenderer.h"
 #include "engine/MemorySystem.h"
-#include "support/EngineEnvironment.h"
 #include "mixer/GainTables.h"
+#include "support/EngineEnvironment.h"
 
 #include <juce_events/juce_events.h>
 

@@ -31,15 +31,14 @@ TEST (RenderScript, ABadLineStopsEverythingAndSaysWhere)
         const char* error;
     };
 
-    for (auto c : { Case { "10 undo\n20 bogus\n", "2: unknown command 'bogus'" },
-                    Case { "10 punch 0 1\n", "1: punch takes 3 fields, not 2" },
-                    Case { "10 undo 4\n", "1: undo takes 0 fields, not 1" },
-                    Case { "10 undo\n5 redo\n", "2: time 5 goes back before 10" },
-                    Case { "ten undo\n", "1: 'ten' is not a sample time" },
-                    Case { "-4 undo\n", "1: '-4' is not a sample time" },
-                    Case { "10 mute x 1\n", "1: field 'x' is not a whole number" },
-                    Case { "10\n", "1: a command is missing after the time" },
-                    Case { "10 9999\n", "1: unknown command '9999'" } })
+    for (auto c :
+         { Case { "10 undo\n20 bogus\n", "2: unknown command 'bogus'" },
+           Case { "10 punch 0 1\n", "1: punch takes 3 fields, not 2" },
+           Case { "10 undo 4\n", "1: undo takes 0 fields, not 1" },
+           Case { "10 undo\n5 redo\n", "2: time 5 goes back before 10" },
+           Case { "ten undo\n", "1: 'ten' is not a sample time" }, Case { "-4 undo\n", "1: '-4' is not a sample time" },
+           Case { "10 mute x 1\n", "1: field 'x' is not a whole number" },
+           Case { "10\n", "1: a command is missing after the time" }, Case { "10 9999\n", "1: unknown command '9999'" } })
     {
         const auto script = parseRenderScript (c.text);
         EXPECT_EQ (script.error, c.error) << c.text;

@@ -118,10 +118,11 @@ int main (int argc, char** argv)
             return failWith ("--signal must be sine, noise or count, with a positive --seconds and --rate");
     }
 
-    const auto total = options["seconds"].isEmpty() ? input.getNumSamples()
-                                                    : int (options["seconds"].getDoubleValue() * rate);
+    const auto total =
+        options["seconds"].isEmpty() ? input.getNumSamples() : int (options["seconds"].getDoubleValue() * rate);
     const auto outFile = juce::File::getCurrentWorkingDirectory().getChildFile (outPath);
-    const auto stemsDir = stemsPath.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (stemsPath);
+    const auto stemsDir =
+        stemsPath.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (stemsPath);
 
     if (! outFile.getParentDirectory().isDirectory())
         return failWith ("no folder for " + outFile.getFullPathName());

@@ -29,7 +29,8 @@ RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std
     looper->setCursorWord (&cursors);
 
     if (keepStems)
-        result.stems.assign (std::size_t (engine.getBufferPatch().getNumChannels()), std::vector<float> (std::size_t (totalSamples)));
+        result.stems.assign (std::size_t (engine.getBufferPatch().getNumChannels()),
+                             std::vector<float> (std::size_t (totalSamples)));
 
     const auto size = std::size_t (blockSize);
     std::vector<float> left (size), right (size), inLeft (size), inRight (size);
