@@ -3,6 +3,7 @@
 #include "ProductInfo.h"
 #include "QuitQuestion.h"
 #include "gui/ColourPalette.h"
+#include "gui/Logo.h"
 
 namespace Work
 {
@@ -38,8 +39,7 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
     knownPlugins.addChangeListener (this);
 
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
-    setResizable (true, true);
-    setResizeLimits (minimumWidth, minimumHeight, maximumWidth, maximumHeight);
+    configureFrame (*this);
     settings.addListener (this);
 
     buildContent();
@@ -52,6 +52,12 @@ MainAppWindow::~MainAppWindow()
     knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
     instance = nullptr;
+}
+
+void MainAppWindow::configureFrame (juce::DocumentWindow& window)
+{
+    window.setResizable (true, true);
+    window.setResizeLimits (minimumWidth, minimumHeight, maximumWidth, maximumHeight);
 }
 
 juce::Point<int> MainAppWindow::initialSizeFor (juce::Rectangle<int> display) noexcept
@@ -70,19 +76,34 @@ void MainAppWindow::buildContent()
     const auto size = initialSizeFor (display);
     contentBuilding = true;
 
-    engine.buildEngine();
+    if (! splashShown)
+    {
+        // The splash screen deletes itself once its time is up.
+        auto* splash =
+            new juce::SplashScreen (ProductInfo::getNameWithVersion() + " is starting", Logo::onBackground(), false);
+        splash->deleteAfterDelay (juce::RelativeTime::seconds (2.0), true);
+        splashShown = true;
+    }
 
-    content = std::make_unique<EngineStatusComponent>();
-    engine.getMainAudio()->onStatusChanged = [this] (const juce::String& text) {
-        if (content != nullptr)
-            content->setDeviceStatus (text);
-    };
+    if (! engine.buildEngine())
+        return;
 
+    mainContent = std::make_unique<MainContentComponent> (engine, settings);
+    playingContent = std::make_unique<PlayingContentComponent>();
+    auto& screen = mainContent->getMainComponent();
+    screen.onTransportShown = [this] (bool playing) { showPlayingMenus (playing); };
+    screen.onTitleChanged = [this] (const juce::String& title) { setName (title); };
+    engine.getMainAudio()->onStatusChanged = [&screen] (const juce::String& text) { screen.setDeviceStatus (text); };
+
+    commandManager->registerAllCommandsForTarget (mainContent.get());
     commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+    mainContent->setCommandManager (commandManager.get());
     addKeyListener (commandManager->getKeyMappings());
 
     centreWithSize (size.x, size.y);
-    setContentNonOwned (content.get(), false);
+    setContentNonOwned (mainContent.get(), false);
+    setMenuBar (mainContent.get());
+    mainContent->setApplicationCommandManagerToWatch (commandManager.get());
 
     // Reading and writing the state back keeps the key in the file even before the first close.
     const auto state = settingsFile.getValue (windowStateKey);
@@ -93,20 +114,21 @@ void MainAppWindow::buildContent()
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
                                                 error + "\n\nThe program runs without audio until a device is chosen.");
 
-    startTimer (guiTickMs);
+    screen.getMixBuses().refreshEffects (*engine.getMainAudio());
+    screen.start();
     setVisible (true);
     toFront (true);
+    screen.grabKeyboardFocus();
 }
 
-void MainAppWindow::timerCallback()
+void MainAppWindow::showPlayingMenus (bool playing)
 {
-    if (content != nullptr)
-        engine.tick (*content);
+    if (mainContent != nullptr && playingContent != nullptr)
+        setMenuBar (playing ? static_cast<juce::MenuBarModel*> (playingContent.get()) : mainContent.get());
 }
 
 void MainAppWindow::closeContent()
 {
-    stopTimer();
     engine.closeAudio();
 
     if (contentBuilding)
@@ -118,14 +140,15 @@ void MainAppWindow::closeContent()
     if (commandManager != nullptr)
         removeKeyListener (commandManager->getKeyMappings());
 
+    setMenuBar (nullptr);
     clearContentComponent();
 
     if (auto* audio = engine.getMainAudio())
         audio->onStatusChanged = nullptr;
 
+    playingContent = nullptr;
+    mainContent = nullptr;
     engine.teardownEngine();
-
-    content = nullptr;
 }
 
 void MainAppWindow::closeButtonPressed()

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "EngineStatusComponent.h"
+#include "MainContentComponent.h"
 #include "audio/EngineRuntime.h"
 #include "settings/MainSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include <juce_gui_extra/juce_gui_extra.h>
 
 #include <memory>
 
@@ -20,15 +21,19 @@ namespace Work
     sizes, then the audio engine), the published instance pointer; without any pool the
     performer is told and the application quits; otherwise the known plug-in list is loaded,
     the command manager made, the window made resizable within its limits and the content
-    built: the engine set up and the audio device opened with the state saved in the settings
-    file. Destruction runs the reverse.
+    built. Destruction runs the reverse.
+
+    Building the content: the engine set up, the performance screen made and connected, the
+    commands registered, the window placed where it last was, the audio device opened with
+    the state saved in the settings file, the screen's timer started. The splash screen shows
+    the logo on the first build. While the looper runs, the menu bar is the playing content's
+    empty one.
 
     Threads: message thread only.
 */
 class MainAppWindow final
     : public juce::DocumentWindow
     , private juce::ChangeListener
-    , private juce::Timer
     , private MainSettings::Listener
 {
 public:
@@ -36,6 +41,9 @@ public:
     ~MainAppWindow() override;
 
     static MainAppWindow* getInstance() noexcept { return instance; }
+
+    /** Gives a window the main window's frame: resizable with a corner, within the size limits. */
+    static void configureFrame (juce::DocumentWindow& window);
 
     /** The window's size for a display of the given size: 23/24 of it, at least 800 x 600. */
     [[nodiscard]] static juce::Point<int> initialSizeFor (juce::Rectangle<int> display) noexcept;
@@ -54,15 +62,15 @@ public:
     /** The engine's owner; everything on screen reaches the engine through it. */
     EngineRuntime& getEngine() noexcept { return engine; }
 
-    /** How often the looper's queues are drained into the views. */
-    static constexpr int guiTickMs = 15;
+    /** The content, null between closeContent and buildContent. */
+    MainContentComponent* getMainContent() noexcept { return mainContent.get(); }
 
     void closeButtonPressed() override;
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void optionChanged (Setting& option) override;
-    void timerCallback() override;
+    void showPlayingMenus (bool playing);
 
     static inline MainAppWindow* instance = nullptr;
 
@@ -71,8 +79,10 @@ private:
     EngineRuntime engine;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
-    std::unique_ptr<EngineStatusComponent> content;
+    std::unique_ptr<MainContentComponent> mainContent;
+    std::unique_ptr<PlayingContentComponent> playingContent;
     bool contentBuilding = false;
+    bool splashShown = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAppWindow)
 };

@@ -88,6 +88,16 @@ void MainAudio::teardownEngine()
     numEngineInputs = numEngineOutputs = 0;
 }
 
+void MainAudio::setMeterFeeds (std::vector<MeterFeed*> inputs, std::vector<MeterFeed*> channels,
+                               std::vector<MeterFeed*> outputs)
+{
+    jassert (! device.blocksMayRun()); // every block reads these lists without a lock
+    const CallbackDisabler::ScopedDisable hold (device);
+    inputMeters = std::move (inputs);
+    channelMeters = std::move (channels);
+    outputMeters = std::move (outputs);
+}
+
 void MainAudio::setStatus (const juce::String& text)
 {
     statusText = text;
@@ -179,7 +189,8 @@ void MainAudio::audioCallback (const float* const* inputs, float* const* outputs
     auto* loops = bufferPatch.getPointers();
     looper->process (inputs, loops, n, &local);
 
-    const auto rate = int (local.sampleRate);
+    // Meters time their ballistics by the nominal rate: the measured one wobbles from block to block.
+    const auto rate = int (sampleRate > 0.0 ? sampleRate : double (local.sampleRate));
 
     for (std::size_t i = 0; i < inputMeters.size() && int (i) < numEngineInputs; ++i)
         inputMeters[i]->feed (rate, n, inputs[i], 1.0f);

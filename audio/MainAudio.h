@@ -92,8 +92,9 @@ public:
     /** Each engine input added to the same-numbered output; written by the settings. */
     std::atomic<bool> inputMonitoring { false };
 
-    /** Meter feeds registered by the mixer views (message thread, while the engine is not a client). */
-    std::vector<MeterFeed*> inputMeters, channelMeters, outputMeters;
+    /** [message, no block running] The meters fed every block: one per engine input, per loop
+        channel and per engine output; a list may be shorter, or empty. */
+    void setMeterFeeds (std::vector<MeterFeed*> inputs, std::vector<MeterFeed*> channels, std::vector<MeterFeed*> outputs);
 
     /** Installed bus effects, or null; changed only under the callback gate. */
     std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> busEffects;
@@ -128,6 +129,7 @@ private:
     // What the bus effects are handed each block, made here so the block builds nothing.
     juce::AudioBuffer<float> effectBus;
     juce::MidiBuffer noMidi;
+    std::vector<MeterFeed*> inputMeters, channelMeters, outputMeters;
     juce::String statusText;
     double sampleRate = 0.0;
     int defaultBlockSize = 0;

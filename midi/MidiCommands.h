@@ -9,6 +9,11 @@
 #include <cstdint>
 #include <string>
 
+namespace juce
+{
+class Component; // only pointed at: the MIDI layer never draws
+}
+
 /** The command objects every performance control embeds, so that the mouse (message thread),
     MIDI (MIDI input thread) and the engine (audio thread) can all act on it.
 
@@ -52,6 +57,10 @@ public:
 
     std::atomic<bool> learnRequested { false };
     std::atomic<bool> learnEnabled { false };
+
+    /** The screen control that shows this command, where its learn menu opens; set by the
+        control after construction, null for a command with no control. */
+    juce::Component* ownerComponent = nullptr;
 
 private:
     std::string serializationName, displayName;
@@ -134,6 +143,12 @@ public:
     };
 
     void guiToggled (std::int64_t timeMs) noexcept override { guiQueue.push ({ timeMs, ToggleMode::flip }); }
+
+    /** [message] Asks for a state rather than a flip, through the same queue as a click. */
+    void guiSetState (std::int64_t timeMs, bool on) noexcept
+    {
+        guiQueue.push ({ timeMs, on ? ToggleMode::on : ToggleMode::off });
+    }
     void midiToggled (std::int64_t timeMs) noexcept override { midiQueue.push ({ timeMs, ToggleMode::flip }); }
     void midiSetState (std::int64_t timeMs, int value) noexcept override
     {

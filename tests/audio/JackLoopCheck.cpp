@@ -57,7 +57,7 @@ int main (int argc, char** argv)
         Work::CursorWord cursors (8, 1);
         engine.getLooper()->setCursorWord (&cursors);
         InputLevel input;
-        engine.inputMeters.push_back (&input);
+        engine.setMeterFeeds ({ &input }, {}, {});
 
         const auto start = juce::Time::currentTimeMillis();
         const auto error = engine.openAudio();

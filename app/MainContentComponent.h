@@ -1,0 +1,81 @@
+#pragma once
+
+#include "MainComponent.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+namespace Work
+{
+
+/** The window's content while the looper is stopped: the performance screen and the two menus
+    with the program's commands (MIDI learn, the MIDI assignment files and the MIDI log; the
+    options and the about box). A command whose dialog the program does not offer yet is shown
+    disabled. [message] */
+class MainContentComponent final
+    : public juce::Component
+    , public juce::MenuBarModel
+    , public juce::ApplicationCommandTarget
+{
+public:
+    enum CommandId
+    {
+        showOptions = 1,
+        showMidiLearn = 2,
+        showMidiLog = 3,
+        exportMidiMappings = 4,
+        importMidiMappings = 5,
+        showAbout = 6
+    };
+
+    MainContentComponent (EngineRuntime& engine, const MainSettings& settings);
+    ~MainContentComponent() override;
+
+    [[nodiscard]] MainComponent& getMainComponent() noexcept { return *mainComponent; }
+
+    void resized() override;
+
+    // juce::MenuBarModel
+    juce::StringArray getMenuBarNames() override;
+    juce::PopupMenu getMenuForIndex (int index, const juce::String& name) override;
+    void menuItemSelected (int, int) override {}
+
+    // juce::ApplicationCommandTarget
+    juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
+    void getAllCommands (juce::Array<juce::CommandID>& commands) override;
+    void getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info) override;
+    bool perform (const InvocationInfo& info) override;
+
+    /** The menus' commands perform through this manager; set by the window. */
+    void setCommandManager (juce::ApplicationCommandManager* manager) noexcept { commandManager = manager; }
+
+private:
+    std::unique_ptr<MainComponent> mainComponent;
+    juce::ApplicationCommandManager* commandManager = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainContentComponent)
+};
+
+/** The window's content while the looper runs: nothing but an empty menu bar, so no menu can
+    open a dialog over a performance. [message] */
+class PlayingContentComponent final
+    : public juce::Component
+    , public juce::MenuBarModel
+    , public juce::ApplicationCommandTarget
+{
+public:
+    juce::StringArray getMenuBarNames() override { return { "" }; }
+    juce::PopupMenu getMenuForIndex (int, const juce::String&) override { return {}; }
+    void menuItemSelected (int, int) override {}
+
+    juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
+    void getAllCommands (juce::Array<juce::CommandID>& commands) override { commands.add (1); }
+    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo& info) override
+    {
+        info.setInfo ("Playing", "The looper is running", "Playing", 0);
+    }
+    bool perform (const InvocationInfo&) override { return true; }
+};
+
+} // namespace Work

@@ -1,0 +1,61 @@
+#include "SecondWindow.h"
+
+#include "gui/ColourPalette.h"
+
+namespace Work
+{
+
+SecondWindow::SecondWindow (VarnoloLooper& looper)
+    : juce::ResizableWindow (title, ColourPalette::backgroundColour(), false)
+    , panel (looper)
+{
+    setContentNonOwned (&panel, false);
+    setWantsKeyboardFocus (true);
+}
+
+int SecondWindow::getDesktopWindowStyleFlags() const
+{
+    return juce::ResizableWindow::getDesktopWindowStyleFlags() | juce::ComponentPeer::windowIsTemporary;
+}
+
+void SecondWindow::showOver (juce::Component& over)
+{
+    const auto centre = over.getScreenBounds().getCentre();
+    setTopLeftPosition (centre.x - getWidth() / 2, centre.y - getHeight() / 2);
+
+    // Made a desktop window only when first asked for, so a screen built offscreen needs no display.
+    if (! isOnDesktop())
+        addToDesktop (getDesktopWindowStyleFlags());
+
+    setVisible (true);
+    toFront (true);
+}
+
+void SecondWindow::userTriedToCloseWindow()
+{
+    setVisible (false);
+    if (onCancel)
+        onCancel();
+}
+
+bool SecondWindow::keyPressed (const juce::KeyPress& key)
+{
+    if (key == juce::KeyPress::escapeKey)
+    {
+        setVisible (false);
+        if (onCancel)
+            onCancel();
+        return false; // Escape goes on to other handlers too
+    }
+
+    // The keys that asked confirm, as the reset button does: delete twice resets.
+    if (key == juce::KeyPress::deleteKey || key == juce::KeyPress::backspaceKey || key == juce::KeyPress::returnKey)
+    {
+        panel.getResetButton().trigger();
+        return true;
+    }
+
+    return false;
+}
+
+} // namespace Work

@@ -1,0 +1,23 @@
+#include "DoubleCheckComponent.h"
+
+namespace Work
+{
+
+DoubleCheckComponent::DoubleCheckComponent (VarnoloLooper& looper)
+    : reset ("Confirm Reset Loops", looper, true)
+    , playList ("Confirm Play List", looper, true)
+{
+    addAndMakeVisible (reset);
+    addAndMakeVisible (playList);
+}
+
+void DoubleCheckComponent::resized()
+{
+    const auto w = std::max (1, getWidth()), h = std::max (1, getHeight());
+    reset.setSizeAndCreateImages (w, h);
+    reset.setTopLeftPosition (0, 0);
+    playList.setSizeAndCreateImages (w, h);
+    playList.setTopLeftPosition (2 * w, 0);
+}
+
+} // namespace Work

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "TransportButtons.h"
+
+namespace Work
+{
+
+/** What the confirmation window holds while the looper asks whether to reset every loop: one
+    large, emphasised reset button (its press is the second, confirming one) and a play-list
+    button kept outside the visible area. [message] */
+class DoubleCheckComponent final : public juce::Component
+{
+public:
+    explicit DoubleCheckComponent (VarnoloLooper& looper);
+
+    void resized() override;
+
+    [[nodiscard]] ResetLoopsButton& getResetButton() noexcept { return reset; }
+    [[nodiscard]] ShowPlayListButton& getPlayListButton() noexcept { return playList; }
+
+private:
+    ResetLoopsButton reset;
+    ShowPlayListButton playList;
+};
+
+} // namespace Work

@@ -1,0 +1,441 @@
+#include "LoopChannelsComponent.h"
+
+#include "ColourPalette.h"
+#include "Drawing.h"
+#include "LearnClick.h"
+
+namespace Work
+{
+
+namespace
+{
+    const juce::String busNames[] = { "A", "B", "C", "D" };
+
+    juce::ColourGradient recordingGradient (float width, float height)
+    {
+        auto gradient = Drawing::litGradient (width, height, juce::Colours::white, juce::Colour (0xffff0000));
+        gradient.addColour (0.7, juce::Colour (0xffffff00));
+        return gradient;
+    }
+} // namespace
+
+LoopChannelComponent::LoopChannelComponent (VarnoloLooper& looperToUse, const MeterImages& imagesToUse, int index,
+                                            int busCount)
+    : MidiCommands::SimpleCommand ("Loop Channel " + std::to_string (index + 1), false)
+    , looper (looperToUse)
+    , images (imagesToUse)
+    , channelIndex (index)
+{
+    ownerComponent = this;
+    setName ("Loop Channel " + juce::String (index + 1));
+    meter = std::make_unique<VumeterComponent> (images, false);
+    addAndMakeVisible (*meter);
+
+    mute = std::make_unique<MuteButton> (looper, index);
+    solo = std::make_unique<SoloButton> (looper, index);
+    volume = std::make_unique<VolumeSlider> ("Loop Volume " + juce::String (index + 1));
+    pan = std::make_unique<PanOrBalanceSlider> ("Loop Pan " + juce::String (index + 1));
+
+    for (auto* child : std::initializer_list<juce::Component*> { mute.get(), solo.get(), volume.get(), pan.get() })
+        addAndMakeVisible (child);
+
+    if (busCount >= 2)
+        for (int b = 0; b < busCount; ++b)
+        {
+            busSelectors.push_back (
+                std::make_unique<MixBusSelectorButton> (looper, b < 4 ? busNames[b] : juce::String (b + 1), index, b));
+            addAndMakeVisible (*busSelectors.back());
+        }
+}
+
+int LoopChannelComponent::widthForUnit (int a) noexcept
+{
+    const auto width = int (0.75f * float (a));
+    return width % 2 == 1 ? width + 1 : width;
+}
+
+int LoopChannelComponent::heightForUnit (int a) const noexcept
+{
+    const auto h = int (0.24f * float (a)), l = int (0.1f * float (a)), q = int (0.3f * float (a));
+    const auto u = busSelectors.size() < 2 ? 0 : int ((busSelectors.size() + 1) / 2) * (l + h);
+    return a + h + a / 2 + 4 * l + 2 * q + u;
+}
+
+void LoopChannelComponent::layoutForUnit (int a)
+{
+    const auto h = int (0.24f * float (a)), l = int (0.1f * float (a)), q = int (0.3f * float (a));
+    const auto u = busSelectors.size() < 2 ? 0 : int ((busSelectors.size() + 1) / 2) * (l + h);
+    const auto w = widthForUnit (a);
+    setSize (w, heightForUnit (a));
+
+    windowWidth = int (0.78f * float (w));
+    windowHeight = h + 3 * l + a + u + l + a / 2;
+
+    auto t = l + q + u;
+    pan->setBounds ((w - a / 2) / 2, t, a / 2, a / 2);
+    t += l + a / 2;
+
+    const auto mw = images.getMonoWidth();
+    const auto gap = (windowWidth - 2 * mw) / 3;
+    const auto meterX = gap + (w - windowWidth) / 2;
+    meter->setBounds (meterX, t, mw, a);
+    volume->setBounds (meterX + mw + gap, t - a / 20, mw, a + a / 10);
+
+    mute->setSizeAndCreateImages (h, h);
+    mute->setTopLeftPosition (int (0.48f * float (w)) - h, l + t + a);
+    solo->setSizeAndCreateImages (h, h);
+    solo->setTopLeftPosition (int (0.52f * float (w)), l + t + a);
+
+    // Bus selectors fill the top of the window in rows of two, under the mute and solo columns;
+    // with an odd count the first one sits between the columns.
+    const auto top = (getHeight() - windowHeight) / 2 + l;
+    const auto leftX = int (0.48f * float (w)) - h, rightX = int (0.52f * float (w));
+    std::size_t next = 0;
+    int row = 0;
+    if (busSelectors.size() % 2 == 1)
+    {
+        busSelectors[0]->setSizeAndCreateImages (h, h);
+        busSelectors[0]->setTopLeftPosition ((leftX + rightX) / 2, top);
+        next = 1;
+        row = 1;
+    }
+    for (; next < busSelectors.size(); next += 2, ++row)
+    {
+        busSelectors[next]->setSizeAndCreateImages (h, h);
+        busSelectors[next]->setTopLeftPosition (leftX, top + row * (l + h));
+        if (next + 1 < busSelectors.size())
+        {
+            busSelectors[next + 1]->setSizeAndCreateImages (h, h);
+            busSelectors[next + 1]->setTopLeftPosition (rightX, top + row * (l + h));
+        }
+    }
+}
+
+void LoopChannelComponent::connectCommands (CommandWiring& wiring)
+{
+    wiring.connect (*mute);
+    wiring.connect (*solo);
+    wiring.connect (static_cast<MidiCommands::ControlChangeListener&> (*volume));
+    wiring.connect (static_cast<MidiCommands::ControlChangeListener&> (*pan));
+    meter->setGuiTimer (&wiring.getTimer());
+    wiring.connect (static_cast<GuiTimerClient&> (*meter));
+    for (auto& selector : busSelectors)
+        wiring.connect (*selector);
+}
+
+void LoopChannelComponent::linkMixerChannel (MixerChannel* channel)
+{
+    volume->setEngineTarget (channel != nullptr ? channel->getVolumeListener() : nullptr);
+    pan->setEngineTarget (channel != nullptr ? channel->getPanOrBalanceListener() : nullptr);
+}
+
+void LoopChannelComponent::setSourceMask (std::uint32_t inputBuses)
+{
+    if (sourceMask != inputBuses)
+    {
+        sourceMask = inputBuses;
+        repaint();
+    }
+}
+
+void LoopChannelComponent::setRecording (bool isRecording)
+{
+    if (recording != isRecording)
+    {
+        recording = isRecording;
+        repaint();
+    }
+}
+
+void LoopChannelComponent::setDimmed (bool isDimmed)
+{
+    if (dimmed != isDimmed)
+    {
+        dimmed = isDimmed;
+        repaint();
+    }
+}
+
+void LoopChannelComponent::setSelectedBus (int bus)
+{
+    for (std::size_t b = 0; b < busSelectors.size(); ++b)
+        busSelectors[b]->state = int (b) == bus;
+}
+
+void LoopChannelComponent::paint (juce::Graphics& g)
+{
+    const auto& palette = Drawing::palette();
+    const auto w = float (getWidth()), h = float (getHeight());
+    const auto panel = Drawing::stripPanel (w, h, 0.2f * w, float (windowWidth), float (windowHeight));
+
+    if (recording)
+    {
+        g.setGradientFill (recordingGradient (w, h));
+        g.fillPath (panel);
+        return;
+    }
+
+    std::vector<juce::Colour> colours;
+    for (int bit = 0; bit < ColourPalette::numChannelColours && colours.size() < 4; ++bit)
+        if ((sourceMask & (std::uint32_t (1) << bit)) != 0)
+            colours.push_back (dimmed ? palette.channelColour (bit).interpolatedWith (palette.background, 0.7f)
+                                      : palette.channelColour (bit));
+
+    if (colours.empty())
+        g.setColour (palette.foreground);
+    else if (colours.size() == 1)
+        g.setColour (colours[0]);
+    else
+    {
+        // Diagonal stripes in the colours of the inputs sounding here, from the bottom right.
+        juce::ColourGradient stripes (colours[0], w, h, colours.back(), 0.0f, 0.0f, false);
+        if (colours.size() == 2)
+        {
+            stripes.addColour (0.45, colours[0]);
+            stripes.addColour (0.55, colours[1]);
+        }
+        else if (colours.size() == 3)
+        {
+            for (auto [position, index] : { std::pair { 0.3, 0 }, { 0.4, 1 }, { 0.6, 1 }, { 0.7, 2 } })
+                stripes.addColour (position, colours[std::size_t (index)]);
+        }
+        else
+        {
+            for (auto [position, index] :
+                 { std::pair { 0.2, 0 }, { 0.3, 1 }, { 0.45, 1 }, { 0.55, 2 }, { 0.7, 2 }, { 0.8, 3 } })
+                stripes.addColour (position, colours[std::size_t (index)]);
+        }
+        g.setGradientFill (stripes);
+    }
+
+    g.fillPath (panel);
+}
+
+void LoopChannelComponent::mouseDown (const juce::MouseEvent& e)
+{
+    if (! LearnClick::handle (*this, e))
+        guiTriggered (juce::Time::currentTimeMillis());
+}
+
+void LoopChannelComponent::execute (std::int64_t timeMs) noexcept
+{
+    looper.post ({ CommandCode::stripClick, channelIndex, 0, 0, timeMs });
+}
+
+DirectionCursorButton::DirectionCursorButton (VarnoloLooper& looperToUse, int cursorIndex, bool goesForward)
+    : SimpleImageButton ("Cursor " + juce::String (cursorIndex + 1) + (goesForward ? " Forward" : " Back"))
+    , looper (looperToUse)
+    , cursor (cursorIndex)
+    , forward (goesForward)
+{
+}
+
+void DirectionCursorButton::createImages()
+{
+    const auto w = getWidth(), h = getHeight();
+    const auto& palette = Drawing::palette();
+
+    // A block arrow in the box inside the margins, pointing the way the cursor moves.
+    const auto mx = float (int (0.1f * float (w))), my = float (int (0.2f * float (h)));
+    const auto bw = float (w) - 2.0f * mx, bh = float (h) - 2.0f * my;
+    const auto head = 0.4f * bw, shaft = 0.5f * bh;
+    juce::Path arrow;
+    arrow.startNewSubPath (0.0f, bh / 2.0f);
+    arrow.lineTo (head, 0.0f);
+    arrow.lineTo (head, (bh - shaft) / 2.0f);
+    arrow.lineTo (bw, (bh - shaft) / 2.0f);
+    arrow.lineTo (bw, (bh + shaft) / 2.0f);
+    arrow.lineTo (head, (bh + shaft) / 2.0f);
+    arrow.lineTo (head, bh);
+    arrow.closeSubPath();
+    auto place = forward ? juce::AffineTransform::scale (-1.0f, 1.0f).translated (mx + bw, my)
+                         : juce::AffineTransform::translation (mx, my);
+    arrow.applyTransform (place);
+
+    auto picture = [&] (juce::Colour frame, juce::Colour fill) {
+        auto image = Drawing::backgroundImage (w, h);
+        juce::Graphics g (image);
+        Drawing::drawButtonFrame (g, w, h, frame);
+        g.setColour (fill);
+        g.fillPath (arrow);
+        return image;
+    };
+
+    setPictures (picture (palette.foreground, palette.foreground), picture (palette.highlight, palette.foreground),
+                 picture (palette.highlight, palette.highlight));
+}
+
+void DirectionCursorButton::execute (std::int64_t timeMs) noexcept
+{
+    looper.post ({ CommandCode::cursorStep, cursor, forward ? 1 : 0, 0, timeMs });
+}
+
+LoopChannelsComponent::LoopChannelsComponent (VarnoloLooper& looper, const MeterImages& images, CursorWord& cursorWord,
+                                              int channelCount, int busCount)
+    : cursors (cursorWord)
+{
+    setName ("Loop Channels");
+    for (int i = 0; i < channelCount; ++i)
+    {
+        strips.push_back (std::make_unique<LoopChannelComponent> (looper, images, i, busCount));
+        addAndMakeVisible (*strips.back());
+    }
+
+    for (int k = 0; k < cursors.getCursorCount(); ++k)
+        for (bool forward : { false, true })
+        {
+            cursorButtons.push_back (std::make_unique<DirectionCursorButton> (looper, k, forward));
+            addChildComponent (*cursorButtons.back());
+        }
+
+    // Every cursor is placed afresh on the first tick.
+    cursors.setShown (CursorWord::withByte (CursorWord::withByte (cursors.get(), 0, CursorWord::none), 1, CursorWord::none));
+    resetBusSelection();
+}
+
+LoopChannelsComponent::~LoopChannelsComponent() = default;
+
+void LoopChannelsComponent::layoutForUnit (int a)
+{
+    unit = a;
+    const auto top = a / 14;
+
+    for (auto& strip : strips)
+    {
+        strip->layoutForUnit (a);
+        strip->setTopLeftPosition (strip->getX(), top);
+    }
+
+    arrangeStrips();
+
+    const auto stripHeight = strips.empty() ? 0 : strips.front()->getHeight();
+    for (auto& button : cursorButtons)
+    {
+        button->setSizeAndCreateImages (int (0.32f * float (a)), int (0.21f * float (a)));
+        button->setTopLeftPosition (button->getX(), 2 * top + stripHeight);
+    }
+
+    const auto* last = strips.empty() ? nullptr : strips.back().get();
+    setSize (last != nullptr ? last->getX() + last->getWidth() * 3 / 2 : 0, int (0.21f * float (a)) + 3 * top + stripHeight);
+
+    for (int k = 0; k < cursors.getCursorCount(); ++k)
+        placeCursorButtons (k);
+}
+
+void LoopChannelsComponent::arrangeStrips()
+{
+    const auto split = CursorWord::byteOf (cursors.getShown(), 2);
+    int x = 12;
+
+    for (std::size_t i = 0; i < strips.size(); ++i)
+    {
+        if (int (i) == split)
+            x += 48; // the gap between the two cursor groups
+        if (strips[i]->getX() != x)
+            strips[i]->setTopLeftPosition (x, strips[i]->getY());
+        x += strips[i]->getWidth() + 12;
+    }
+}
+
+void LoopChannelsComponent::placeCursorButtons (int k)
+{
+    const auto index = CursorWord::byteOf (cursors.getShown(), k);
+    auto& back = *cursorButtons[std::size_t (2 * k)];
+    auto& forward = *cursorButtons[std::size_t (2 * k + 1)];
+    const bool valid = index >= 0 && index < int (strips.size());
+
+    back.setVisible (valid);
+    forward.setVisible (valid);
+
+    if (valid)
+    {
+        const auto& strip = *strips[std::size_t (index)];
+        back.setTopLeftPosition (strip.getX(), back.getY());
+        forward.setTopLeftPosition (strip.getRight() - forward.getWidth(), forward.getY());
+    }
+
+    repaint();
+}
+
+void LoopChannelsComponent::guiTimerCallback (std::int64_t, int)
+{
+    const auto word = cursors.get();
+    const auto shown = cursors.getShown();
+
+    if (word == shown)
+        return;
+
+    cursors.setShown (word);
+    const bool layoutChanged = CursorWord::byteOf (word, 2) != CursorWord::byteOf (shown, 2)
+                               || CursorWord::byteOf (word, 3) != CursorWord::byteOf (shown, 3);
+    if (layoutChanged)
+        arrangeStrips();
+
+    for (int k = 0; k < cursors.getCursorCount(); ++k)
+        if (layoutChanged || CursorWord::byteOf (word, k) != CursorWord::byteOf (shown, k))
+            placeCursorButtons (k);
+}
+
+void LoopChannelsComponent::paint (juce::Graphics& g)
+{
+    const auto shown = cursors.getShown();
+    g.setColour (juce::Colour (0xffffff00));
+
+    for (int k = 0; k < cursors.getCursorCount(); ++k)
+    {
+        const auto index = CursorWord::byteOf (shown, k);
+        if (index < 0 || index >= int (strips.size()))
+            continue;
+
+        const auto& strip = *strips[std::size_t (index)];
+        juce::Path frame;
+        Drawing::addRoundedFrame (frame, float (strip.getX() - 6), 0.0f, float (strip.getWidth() + 12), float (getHeight()),
+                                  12.0f, 3.0f);
+        g.fillPath (frame);
+    }
+}
+
+void LoopChannelsComponent::connectCommands (CommandWiring& wiring)
+{
+    for (auto& strip : strips)
+    {
+        strip->connectCommands (wiring);
+        wiring.connect (static_cast<MidiCommands::SimpleCommand&> (*strip));
+    }
+
+    for (auto& button : cursorButtons)
+        wiring.connect (*button);
+
+    wiring.connect (static_cast<GuiTimerClient&> (*this));
+}
+
+void LoopChannelsComponent::linkMixerChannels (MixerChannelSet* loopChannels)
+{
+    for (std::size_t k = 0; k < strips.size(); ++k)
+        strips[k]->linkMixerChannel (loopChannels != nullptr ? loopChannels->getChannel (int (k)) : nullptr);
+}
+
+void LoopChannelsComponent::resetMix()
+{
+    for (auto& strip : strips)
+    {
+        strip->getVolumeSlider().midiValue (ControlChangeVolumeListener::defaultVolume);
+        strip->getPanSlider().midiValue (ControlChangePanOrBalanceListener::defaultPanOrBalance);
+    }
+}
+
+void LoopChannelsComponent::resetBusSelection()
+{
+    for (auto& strip : strips)
+        strip->setSelectedBus (0);
+}
+
+std::vector<VumeterComponent*> LoopChannelsComponent::getMeters() const
+{
+    std::vector<VumeterComponent*> meters;
+    for (auto& strip : strips)
+        meters.push_back (&strip->getMeter());
+    return meters;
+}
+
+} // namespace Work

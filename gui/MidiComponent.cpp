@@ -1,0 +1,138 @@
+#include "MidiComponent.h"
+
+#include "ColourPalette.h"
+#include "Drawing.h"
+
+namespace Work
+{
+
+MidiLight::MidiLight (Mode modeToUse, juce::Colour litColour, juce::Colour restColour)
+    : current (restColour)
+    , lit (litColour)
+    , rest (restColour)
+    , lastPulse (juce::Time::currentTimeMillis())
+    , mode (modeToUse)
+{
+    setInterceptsMouseClicks (false, false);
+}
+
+void MidiLight::show (juce::Colour colour)
+{
+    if (colour != current)
+    {
+        current = colour;
+        repaint();
+    }
+}
+
+void MidiLight::update (std::int64_t nowMs)
+{
+    if (mode == Mode::state)
+    {
+        const bool requested = requestedState.load (std::memory_order_relaxed);
+        if (requested != shownState)
+        {
+            shownState = requested;
+            if (requested)
+            {
+                fading = false;
+                show (lit);
+            }
+            else
+            {
+                fading = true;
+                lastPulse = nowMs;
+            }
+        }
+    }
+    else if (pulses.peekCount() > 0)
+    {
+        while (pulses.pop() != nullptr)
+        {
+        }
+        lastPulse = nowMs;
+        fading = true;
+    }
+
+    if (! fading)
+        return;
+
+    const auto p = juce::jmax (0.0f, float (nowMs - lastPulse) / float (fadeMs));
+    if (p > 1.0f)
+    {
+        fading = false;
+        show (rest);
+        return;
+    }
+
+    show (lit.interpolatedWith (rest, p));
+}
+
+void MidiLight::paint (juce::Graphics& g)
+{
+    const auto bounds = getLocalBounds().toFloat();
+    g.setColour (current);
+    g.fillRoundedRectangle (bounds, std::min (bounds.getWidth(), bounds.getHeight()) / 4.0f);
+}
+
+MidiComponent::MidiComponent()
+    : input (MidiLight::Mode::activity, juce::Colour (0xff00ff00), Drawing::palette().background.brighter (0.2f))
+    , output (MidiLight::Mode::state, juce::Colour (0xffffa500), Drawing::palette().background.brighter (0.2f))
+{
+    const auto& palette = Drawing::palette();
+    for (auto* label : { &title, &inLabel, &outLabel })
+    {
+        label->setColour (juce::Label::textColourId, palette.highlight.interpolatedWith (palette.foreground, 0.3f));
+        label->setJustificationType (juce::Justification::centred);
+        label->setInterceptsMouseClicks (false, false);
+        label->setBorderSize ({});
+        addAndMakeVisible (label);
+    }
+
+    title.setText ("MIDI", juce::dontSendNotification);
+    inLabel.setText ("in", juce::dontSendNotification);
+    outLabel.setText ("out", juce::dontSendNotification);
+    addAndMakeVisible (input);
+    addAndMakeVisible (output);
+}
+
+void MidiComponent::layoutForHeight (int height)
+{
+    setSize (std::max (1, height / 3), height);
+}
+
+void MidiComponent::resized()
+{
+    // Top to bottom: the title, the input light and its label, the output light and its label.
+    const auto w = getWidth(), h = getHeight();
+    const auto row = h / 8;
+    const auto light = std::min (w * 3 / 5, (h - 4 * row) / 2);
+    const auto gap = (h - 3 * row - 2 * light) / 4;
+
+    title.setFont (juce::Font (float (row) * 0.9f, juce::Font::bold));
+    inLabel.setFont (juce::Font (float (row) * 0.8f, juce::Font::bold));
+    outLabel.setFont (juce::Font (float (row) * 0.8f, juce::Font::bold));
+
+    auto y = gap;
+    title.setBounds (0, y, w, row);
+    y += row + gap;
+    input.setBounds ((w - light) / 2, y, light, light);
+    inLabel.setBounds (0, y + light, w, row);
+    y += light + row + gap;
+    output.setBounds ((w - light) / 2, y, light, light);
+    outLabel.setBounds (0, y + light, w, row);
+}
+
+void MidiComponent::guiTimerCallback (std::int64_t nowMs, int)
+{
+    input.update (nowMs);
+    output.update (nowMs);
+}
+
+void MidiComponent::paint (juce::Graphics& g)
+{
+    g.setColour (Drawing::palette().foreground.darker (0.3f));
+    g.fillRoundedRectangle (getLocalBounds().toFloat(), float (getHeight()) / 12.0f);
+}
+
+} // namespace Work

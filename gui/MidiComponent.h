@@ -1,0 +1,85 @@
+#pragma once
+
+#include "engine/GuiTimerClient.h"
+#include "engine/LockFreeFifo.h"
+#include "midi/MidiGuiManager.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+
+namespace Work
+{
+
+/** A small lamp for MIDI traffic. As an activity light it jumps to its lit colour at every
+    burst of messages and fades to rest within fadeMs; as a state light it stays lit while its
+    state is on and fades out after. Pulses arrive on the MIDI thread through a lock-free queue;
+    everything else runs on the GUI tick. [message], except pulse() [midi] and setState() [any] */
+class MidiLight final : public juce::Component
+{
+public:
+    enum class Mode
+    {
+        activity,
+        state
+    };
+
+    static constexpr int fadeMs = 600;
+
+    MidiLight (Mode mode, juce::Colour lit, juce::Colour rest);
+
+    /** [midi] One more message; a full queue drops it, the light still flashes. */
+    void pulse() noexcept { pulses.push (0); }
+
+    /** [any] The state a state light shows. */
+    void setState (bool on) noexcept { requestedState.store (on, std::memory_order_relaxed); }
+
+    /** [message] Follows the pulses or the state; called on every GUI tick. */
+    void update (std::int64_t nowMs);
+
+    [[nodiscard]] juce::Colour getCurrentColour() const noexcept { return current; }
+    void paint (juce::Graphics& g) override;
+
+private:
+    void show (juce::Colour colour);
+
+    LockFreeFifo<int> pulses { 64 };
+    std::atomic<bool> requestedState { false };
+    juce::Colour current, lit, rest;
+    std::int64_t lastPulse;
+    Mode mode;
+    bool fading = false, shownState = false;
+};
+
+/** The MIDI panel of the main screen: the input light, which flashes on every message that is
+    not filtered, and the output light, which shows the MIDI clock output. [message] */
+class MidiComponent final
+    : public juce::Component
+    , public GuiTimerClient
+    , public MidiGuiManager::MidiInputCallbackNotificationClient
+{
+public:
+    MidiComponent();
+
+    /** [midi] */
+    void midiMessageArrived() noexcept override { input.pulse(); }
+
+    /** [any] The clock output's state. */
+    void setOutputState (bool on) noexcept { output.setState (on); }
+
+    /** Sized from the height the screen asks for: a third of it wide. */
+    void layoutForHeight (int height);
+
+    void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    [[nodiscard]] MidiLight& getInputLight() noexcept { return input; }
+    [[nodiscard]] MidiLight& getOutputLight() noexcept { return output; }
+
+private:
+    MidiLight input, output;
+    juce::Label title, inLabel, outLabel;
+};
+
+} // namespace Work

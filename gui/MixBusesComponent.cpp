@@ -1,0 +1,201 @@
+#include "MixBusesComponent.h"
+
+#include "ColourPalette.h"
+#include "Drawing.h"
+
+namespace Work
+{
+
+EffectButton::EffectButton (int bus)
+    : text ("No FX")
+    , busIndex (bus)
+{
+}
+
+juce::String EffectButton::shortened (const juce::String& name)
+{
+    return name.length() > 12 ? name.substring (0, 10) + ".." : name;
+}
+
+void EffectButton::refresh (const MainAudio& audio)
+{
+    text = "No FX";
+    hasEffects = false;
+
+    if (const auto* chains = audio.busEffects.get(); chains != nullptr && busIndex < int (chains->size()))
+    {
+        const auto& entries = (*chains)[std::size_t (busIndex)]->entries;
+        if (entries.size() == 1 && entries.front().instance != nullptr)
+        {
+            text = shortened (entries.front().instance->getName());
+            hasEffects = true;
+        }
+        else if (entries.size() > 1)
+        {
+            text = juce::String (int (entries.size())) + " FX";
+            hasEffects = true;
+        }
+    }
+
+    repaint();
+}
+
+void EffectButton::paint (juce::Graphics& g)
+{
+    const auto& palette = Drawing::palette();
+    const auto w = getWidth();
+    Drawing::drawButtonFrame (g, w, getHeight(), palette.foreground);
+    g.setColour (hasEffects ? juce::Colour (0xffffff00) : palette.foreground);
+    g.setFont (juce::Font (0.3f * float (w), juce::Font::bold));
+    const auto m = int (0.12f * float (w));
+    g.drawFittedText (text, m, 0, w - 2 * m, getHeight(), juce::Justification::centred, 1, 0.01f);
+}
+
+MixBusComponent::MixBusComponent (VarnoloLooper& looper, const MeterImages& imagesToUse, int bus, bool withName)
+    : images (imagesToUse)
+    , busIndex (bus)
+    , showName (withName)
+{
+    setName ("Bus " + juce::String (bus + 1));
+    volume = std::make_unique<VolumeSlider> ("Bus Volume " + juce::String (bus + 1));
+    effect = std::make_unique<EffectButton> (bus);
+    left = std::make_unique<VumeterComponent> (images, true);
+    right = std::make_unique<VumeterComponent> (images, true);
+    if (bus >= 1)
+        toMain = std::make_unique<ToMainButton> (looper, bus);
+
+    for (auto* child :
+         std::initializer_list<juce::Component*> { volume.get(), effect.get(), left.get(), right.get(), toMain.get() })
+        if (child != nullptr)
+            addAndMakeVisible (child);
+}
+
+void MixBusComponent::layoutLike (const LoopChannelComponent& strip, int a, int)
+{
+    const auto w = strip.getWidth();
+    setSize (w, strip.getHeight());
+    windowWidth = int (0.78f * float (w));
+    windowHeight = strip.getWindowHeight();
+
+    const auto mw = images.getMonoWidth(), sw = images.getStereoWidth();
+    const auto k = sw + sw / 2, f = (w - 2 * k - mw) / 2;
+    const auto y0 = strip.getMeterBounds().getY();
+    left->setBounds (f, y0, sw, a);
+    volume->setBounds (k + f, y0 - a / 20, mw, a + a / 10);
+    right->setBounds (k + f + sw / 2 + mw, y0, sw, a);
+    effect->setBounds (strip.getPanBounds());
+
+    if (toMain != nullptr)
+    {
+        const auto l = int (0.1f * float (a)) / 2 + int (0.24f * float (a));
+        toMain->setSizeAndCreateImages (l, l);
+        toMain->setTopLeftPosition ((w - l) / 2, y0 + 3 * int (0.1f * float (a)) / 4 + a);
+    }
+}
+
+void MixBusComponent::connectCommands (CommandWiring& wiring)
+{
+    wiring.connect (static_cast<MidiCommands::ControlChangeListener&> (*volume));
+    for (auto* meter : { left.get(), right.get() })
+    {
+        meter->setGuiTimer (&wiring.getTimer());
+        wiring.connect (static_cast<GuiTimerClient&> (*meter));
+    }
+    if (toMain != nullptr)
+        wiring.connect (*toMain);
+}
+
+void MixBusComponent::linkMixerChannel (MixerChannel* channel)
+{
+    volume->setEngineTarget (channel != nullptr ? channel->getVolumeListener() : nullptr);
+}
+
+void MixBusComponent::paint (juce::Graphics& g)
+{
+    const auto w = float (getWidth()), h = float (getHeight());
+    g.setColour (Drawing::palette().foreground);
+    g.fillPath (Drawing::stripPanel (w, h, 0.2f * w, float (windowWidth), float (windowHeight)));
+    juce::ignoreUnused (showName, busIndex); // a bus name is shown only beside loop strips with bus selectors
+}
+
+MixBusesComponent::MixBusesComponent (VarnoloLooper& looper, const MeterImages& images, int count)
+{
+    for (int b = 0; b < count; ++b)
+    {
+        buses.push_back (std::make_unique<MixBusComponent> (looper, images, b, count > 1));
+        addAndMakeVisible (*buses.back());
+    }
+}
+
+void MixBusesComponent::layoutLike (const LoopChannelComponent& strip, int unit, int loopViewHeight)
+{
+    const auto y = unit / 14;
+    int x = 12;
+
+    // Buses 1 and up first, then the main bus after an extra gap.
+    for (std::size_t b = 1; b < buses.size(); ++b)
+    {
+        buses[b]->layoutLike (strip, unit, loopViewHeight);
+        buses[b]->setTopLeftPosition (x, y);
+        x += buses[b]->getWidth() + 12;
+    }
+
+    if (buses.empty())
+        return;
+
+    if (buses.size() > 1)
+        x += loopViewHeight / 16;
+
+    buses[0]->layoutLike (strip, unit, loopViewHeight);
+    buses[0]->setTopLeftPosition (x, y);
+    setSize (x + buses[0]->getWidth() + 12, loopViewHeight);
+}
+
+void MixBusesComponent::connectCommands (CommandWiring& wiring)
+{
+    for (auto& bus : buses)
+        bus->connectCommands (wiring);
+}
+
+void MixBusesComponent::linkMixerChannels (MixerChannelSet* busChannels)
+{
+    for (std::size_t b = 0; b < buses.size(); ++b)
+        buses[b]->linkMixerChannel (busChannels != nullptr ? busChannels->getChannel (int (b)) : nullptr);
+}
+
+void MixBusesComponent::resetVolumes()
+{
+    for (auto& bus : buses)
+        bus->getVolumeSlider().midiValue (ControlChangeVolumeListener::defaultVolume);
+}
+
+void MixBusesComponent::refreshEffects (const MainAudio& audio)
+{
+    for (auto& bus : buses)
+        bus->getEffectButton().refresh (audio);
+}
+
+void MixBusesComponent::requestToMainOff (int bus)
+{
+    if (bus >= 0 && bus < int (buses.size()))
+        if (auto* button = buses[std::size_t (bus)]->getToMainButton())
+            button->requestOff();
+}
+
+void MixBusesComponent::setToMainShown (int bus, bool on)
+{
+    if (bus >= 0 && bus < int (buses.size()))
+        if (auto* button = buses[std::size_t (bus)]->getToMainButton())
+            button->state = on;
+}
+
+std::vector<VumeterComponent*> MixBusesComponent::getMeters() const
+{
+    std::vector<VumeterComponent*> meters;
+    for (auto& bus : buses)
+        for (auto* meter : bus->getMeters())
+            meters.push_back (meter);
+    return meters;
+}
+
+} // namespace Work

@@ -1,0 +1,60 @@
+// Prints where every named part of the performance screen lies in a main window of the given
+// size, so a test can click the real window where a performer would:
+//   screen_probe WIDTH HEIGHT
+// One line per part: "x y width height name", in window coordinates. The window is framed
+// as the program's main window is, with the settings of $HOME, as the program reads them.
+#include "app/MainAppWindow.h"
+#include "app/ProductInfo.h"
+#include "gui/ColourPalette.h"
+
+#include <iostream>
+
+namespace
+{
+void printNamed (juce::Component& window, juce::Component& component)
+{
+    for (auto* child : component.getChildren())
+    {
+        if (child->getName().isNotEmpty() && child->isVisible())
+        {
+            const auto r = window.getLocalArea (child, child->getLocalBounds());
+            std::cout << r.getX() << ' ' << r.getY() << ' ' << r.getWidth() << ' ' << r.getHeight() << ' '
+                      << child->getName() << '\n';
+        }
+        printNamed (window, *child);
+    }
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    if (argc < 3)
+    {
+        std::cerr << "usage: screen_probe WIDTH HEIGHT\n";
+        return 2;
+    }
+
+    const juce::ScopedJuceInitialiser_GUI juce;
+    {
+        Work::ColourPalette palette;
+        Work::MainSettings settings;
+        Work::EngineRuntime engine (settings, nullptr, 768);
+        if (! engine.buildEngine())
+            return 1;
+
+        Work::MainContentComponent content (engine, settings);
+        juce::DocumentWindow frame (Work::ProductInfo::getNameWithVersion(), Work::ColourPalette::backgroundColour(),
+                                    juce::DocumentWindow::allButtons, false);
+        Work::MainAppWindow::configureFrame (frame);
+        frame.setContentNonOwned (&content, false);
+        frame.setMenuBar (&content);
+        frame.setSize (std::atoi (argv[1]), std::atoi (argv[2]));
+
+        const auto area = frame.getLocalArea (&content, content.getLocalBounds());
+        std::cout << area.getX() << ' ' << area.getY() << ' ' << area.getWidth() << ' ' << area.getHeight() << " Content\n";
+        printNamed (frame, content);
+        frame.setMenuBar (nullptr);
+        frame.clearContentComponent();
+    }
+    return 0;
+}

@@ -1,0 +1,152 @@
+#include "gui/Drawing.h"
+#include "gui/SimpleImageButton.h"
+#include "gui/ToggleImageButton.h"
+
+#include <juce_events/juce_events.h>
+
+#include <gtest/gtest.h>
+
+using namespace Work;
+
+namespace
+{
+/** Buttons with one-colour pictures, their executions counted. */
+struct Momentary final : SimpleImageButton
+{
+    Momentary()
+        : SimpleImageButton ("Momentary")
+    {
+        setSizeAndCreateImages (20, 20);
+    }
+    void createImages() override
+    {
+        setPictures (Drawing::backgroundImage (20, 20), Drawing::backgroundImage (20, 20),
+                     Drawing::backgroundImage (20, 20));
+    }
+    void execute (std::int64_t) noexcept override { ++executions; }
+    int executions = 0;
+};
+
+struct Toggle final : ToggleImageButton
+{
+    explicit Toggle (FlashMode mode)
+        : ToggleImageButton ("Toggle", false, false, mode)
+    {
+        setSizeAndCreateImages (20, 20);
+    }
+    void createImages() override
+    {
+        setPictures (Drawing::backgroundImage (20, 20), Drawing::backgroundImage (20, 20), Drawing::backgroundImage (20, 20),
+                     Drawing::backgroundImage (20, 20));
+    }
+    void execute (MidiCommands::ToggleMode, std::int64_t) noexcept override { ++executions; }
+    int executions = 0;
+};
+
+enum Picture
+{
+    off = 0,
+    offLit = 1,
+    on = 2,
+    onLit = 3
+};
+
+class ImageButtonTest : public ::testing::Test
+{
+protected:
+    juce::ScopedJuceInitialiser_GUI juce;
+};
+} // namespace
+
+TEST_F (ImageButtonTest, AMomentaryFlashLasts180MsFromItsLatestExecution)
+{
+    Momentary button;
+
+    // Executions at 1000 and 1100 (each followed by the tick that shows it), ticks every 15 ms.
+    button.trigger();
+    button.preAudioCallback();
+    button.guiTimerCallback (1000, 0);
+    EXPECT_TRUE (button.isFlashing());
+    EXPECT_EQ (button.executions, 1);
+
+    std::int64_t ended = 0;
+    for (std::int64_t now = 1015; now <= 1400 && ended == 0; now += 15)
+    {
+        if (now == 1105)
+        {
+            button.trigger();
+            button.preAudioCallback();
+        }
+        button.guiTimerCallback (now, 0);
+        if (! button.isFlashing())
+            ended = now;
+    }
+
+    // The flash from 1105 ends on the first tick more than 180 ms later: 1105 + 195.
+    EXPECT_EQ (ended, 1300) << "one continuous flash, 180 ms after the second execution";
+    EXPECT_EQ (button.executions, 2);
+}
+
+TEST_F (ImageButtonTest, ATogglesPictureFollowsTheEngineStateAndItsFlashMode)
+{
+    {
+        SCOPED_TRACE ("flash mode 2: on at once without a flash, the off picture flashes");
+        Toggle undo (ToggleImageButton::FlashMode::notWhileOn);
+        undo.state = true;
+        undo.guiTimerCallback (1000, 0);
+        EXPECT_EQ (undo.getShownPicture(), on);
+        undo.guiTimerCallback (1190, 0);
+        undo.state = false;
+        undo.guiTimerCallback (1205, 0);
+        EXPECT_EQ (undo.getShownPicture(), offLit);
+        undo.guiTimerCallback (1385, 0);
+        EXPECT_EQ (undo.getShownPicture(), offLit) << "180 ms is not yet over";
+        undo.guiTimerCallback (1400, 0);
+        EXPECT_EQ (undo.getShownPicture(), off);
+    }
+    {
+        SCOPED_TRACE ("a state that changes and changes back between two ticks gives no flash");
+        Toggle mute (ToggleImageButton::FlashMode::always);
+        mute.state = true;
+        mute.state = false;
+        mute.guiTimerCallback (1000, 0);
+        EXPECT_EQ (mute.getShownPicture(), off);
+        EXPECT_FALSE (mute.isFlashing());
+    }
+    {
+        SCOPED_TRACE ("a click only asks: the picture waits for the engine");
+        Toggle solo (ToggleImageButton::FlashMode::always);
+        solo.trigger();
+        solo.guiTimerCallback (1000, 0);
+        EXPECT_EQ (solo.getShownPicture(), off);
+        solo.preAudioCallback();
+        EXPECT_EQ (solo.executions, 1);
+        solo.state = true;
+        solo.guiTimerCallback (1015, 0);
+        EXPECT_EQ (solo.getShownPicture(), onLit);
+    }
+}
+
+TEST_F (ImageButtonTest, APopupClickInLearnModeAsksToLearnAndQueuesNothing)
+{
+    Momentary button;
+    button.learnEnabled = true;
+    const juce::MouseEvent rightClick (juce::Desktop::getInstance().getMainMouseSource(), {},
+                                       juce::ModifierKeys (juce::ModifierKeys::rightButtonModifier), 1.0f, 0.0f, 0.0f, 0.0f,
+                                       0.0f, &button, &button, juce::Time(), {}, juce::Time(), 1, false);
+    button.mouseDown (rightClick);
+    button.preAudioCallback();
+    EXPECT_TRUE (button.learnRequested.load());
+    EXPECT_EQ (button.executions, 0);
+}
+
+TEST_F (ImageButtonTest, FramesClampTheirCornerAndThickness)
+{
+    // A frame 100 x 40 asked for corner 50 (half the height is 20) and thickness 40 (cut to 12).
+    juce::Path frame;
+    Drawing::addRoundedFrame (frame, 0.0f, 0.0f, 100.0f, 40.0f, 50.0f, 40.0f);
+    EXPECT_TRUE (frame.contains (50.0f, 11.0f)) << "inside the thickness of 12";
+    EXPECT_FALSE (frame.contains (50.0f, 13.0f)) << "the hole starts at 12";
+    EXPECT_FALSE (frame.contains (2.0f, 2.0f)) << "the corner is rounded by 20";
+    EXPECT_TRUE (frame.contains (8.0f, 20.0f));
+}

@@ -1,0 +1,86 @@
+# Sourced by the tests that drive the performance screen as a performer would. Needs $work, $app
+# and $probe, and provides:
+#   start_screen W H         Xvfb of that size, the application on it, its window found ($wid, $X, $Y)
+#   locate                   where every part of the screen lies now (screen_probe, window coordinates)
+#   click NAME [BUTTON]      a click in the middle of a named part
+#   shot FILE                a screenshot of the window
+#   region_hash FILE NAME    a hash of what a named part shows in a screenshot
+#   mean_green FILE NAME     the mean green of a named part (lit transport pictures are green)
+#   menu_text FILE           the share of bright pixels in the menu bar (0 while it is empty)
+#   window_shown PATTERN     whether a window whose whole title matches the pattern is visible
+# Callers define fail() and stop what they start in their own cleanup.
+
+start_screen() {
+  exec 5> "$work/display"
+  Xvfb -displayfd 5 -screen 0 "${1}x${2}x24" -nolisten tcp > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
+  [[ -s "$work/display" ]] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$work/display")"
+
+  "$app" > "$work/app.log" 2>&1 &
+  app_pid=$!
+  wid=$(timeout 90 xdotool search --sync --onlyvisible --name "^Varnolo 2.1\$" | head -n1)
+  [[ -n "$wid" ]] || fail "main window did not appear"
+  # The splash screen goes after two seconds.
+  for _ in $(seq 60); do xdotool search --onlyvisible --name "is starting" > /dev/null 2>&1 || break; sleep 0.1; done
+  sleep 0.5
+  locate
+}
+
+locate() {
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  "$probe" "$WIDTH" "$HEIGHT" > "$work/layout.txt" 2> "$work/probe.log" || fail "screen_probe failed: $(tail -n 3 "$work/probe.log")"
+}
+
+# x y w h of a named part, in window coordinates.
+bounds_of() {
+  local line
+  line=$(awk -v n="$1" '{ name = $5; for (i = 6; i <= NF; ++i) name = name " " $i; if (name == n) { print $1, $2, $3, $4; exit } }' "$work/layout.txt")
+  [[ -n "$line" ]] || fail "no part named '$1' on the screen"
+  echo "$line"
+}
+
+click() {
+  local x y w h
+  read -r x y w h < <(bounds_of "$1")
+  xdotool mousemove --sync $((X + x + w / 2)) $((Y + y + h / 2)) click "${2:-1}"
+  sleep 0.2
+}
+
+shot() { import -window "$wid" "$1" 2> /dev/null || fail "screenshot failed"; }
+
+region_hash() {
+  local x y w h
+  read -r x y w h < <(bounds_of "$2")
+  convert "$1" -crop "${w}x${h}+${x}+${y}" +repage rgb:- | md5sum | cut -c1-16
+}
+
+mean_green() {
+  local x y w h
+  read -r x y w h < <(bounds_of "$2")
+  convert "$1" -crop "${w}x${h}+${x}+${y}" +repage -format "%[fx:mean.g]" info:
+}
+
+menu_text() {
+  local x y w h
+  read -r x y w h < <(bounds_of "Content")
+  convert "$1" -crop "300x20+${x}+$((y - 22))" +repage -colorspace Gray -threshold 55% -format "%[fx:mean]" info:
+}
+
+window_shown() {
+  # A window takes a moment to map or unmap: ask for up to two seconds for the expected answer.
+  local expect="${2:-shown}" i
+  for i in $(seq 20); do
+    if xdotool search --onlyvisible --name "^$1\$" > /dev/null 2>&1; then
+      [[ "$expect" == shown ]] && return 0
+    else
+      [[ "$expect" == hidden ]] && return 1
+    fi
+    sleep 0.1
+  done
+  [[ "$expect" == shown ]] && return 1 || return 0
+}
+
+# Whether a decimal number is above another.
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
