@@ -32,6 +32,7 @@ InputChannelComponent::InputChannelComponent (VarnoloLooper& looper, const Meter
     for (int m = 0; m < (mono ? 1 : 2); ++m)
     {
         meters.push_back (std::make_unique<VumeterComponent> (images, ! mono));
+        meters.back()->setName ("Input " + juce::String (inputBus + 1) + " Meter" + (mono ? "" : (m == 0 ? " L" : " R")));
         addAndMakeVisible (*meters.back());
     }
 

@@ -29,6 +29,7 @@ LoopChannelComponent::LoopChannelComponent (VarnoloLooper& looperToUse, const Me
     ownerComponent = this;
     setName ("Loop Channel " + juce::String (index + 1));
     meter = std::make_unique<VumeterComponent> (images, false);
+    meter->setName ("Loop " + juce::String (index + 1) + " Meter");
     addAndMakeVisible (*meter);
 
     mute = std::make_unique<MuteButton> (looper, index);

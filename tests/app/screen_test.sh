@@ -36,7 +36,7 @@ start_screen 1920 1080
 focus_screen() {
   local x y w h
   read -r x y w h < <(bounds_of "Content")
-  xdotool mousemove --sync $((X + x + w - 40)) $((Y + y + h / 2)) click 1
+  xdotool mousemove $((X + x + w - 40)) $((Y + y + h / 2)) sleep 0.05 click 1
   sleep 0.3
 }
 

@@ -44,7 +44,8 @@ bounds_of() {
 click() {
   local x y w h
   read -r x y w h < <(bounds_of "$1")
-  xdotool mousemove --sync $((X + x + w / 2)) $((Y + y + h / 2)) click "${2:-1}"
+  # --sync would wait for a motion that never comes when the pointer is already there.
+  xdotool mousemove $((X + x + w / 2)) $((Y + y + h / 2)) sleep 0.05 click "${2:-1}"
   sleep 0.2
 }
 
