@@ -40,8 +40,8 @@ public:
 
     static MainComponent* getInstance() noexcept { return instance; }
 
-    /** Starts the GUI timer; call once the window shows the screen. */
-    void start() { timer.start(); }
+    /** Starts the refresh; call once the window shows the screen. */
+    void start() { timer.start (*this); }
 
     /** Told when the looper starts (true) or stops (false): the window swaps its menus. */
     std::function<void (bool playing)> onTransportShown;

@@ -13,7 +13,7 @@ GuiTimer::GuiTimer()
 
 GuiTimer::~GuiTimer()
 {
-    stopTimer();
+    stop();
 }
 
 void GuiTimer::addClient (GuiTimerClient* client)
@@ -28,18 +28,32 @@ void GuiTimer::removeClient (GuiTimerClient* client)
         clients.erase (found);
 }
 
+void GuiTimer::start (juce::Component& component)
+{
+    attachment = std::make_unique<juce::VBlankAttachment> (&component, [this] { blank(); });
+}
+
+void GuiTimer::stop()
+{
+    attachment = nullptr;
+}
+
+void GuiTimer::blank()
+{
+    const auto now = juce::Time::currentTimeMillis();
+
+    if (now - lastTick >= tickMs)
+        tick (now);
+}
+
 void GuiTimer::tick (std::int64_t nowMs)
 {
+    lastTick = nowMs;
     const auto elapsedMs = int (nowMs - startTime);
     ++tickCount;
 
     for (auto* client : clients)
         client->guiTimerCallback (nowMs, elapsedMs);
-}
-
-void GuiTimer::timerCallback()
-{
-    tick (juce::Time::currentTimeMillis());
 }
 
 } // namespace Work

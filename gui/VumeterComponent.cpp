@@ -99,10 +99,16 @@ void VumeterComponent::prepare (int rate, int size) noexcept
     windowBlocks = window;
     holdBlocks = hold;
     std::fill (ring.begin(), ring.begin() + windowBlocks, 0.0f);
+    windowSum = 0.0f;
     ringIndex = 0;
     holdCounter = 0;
-    levelDb.store (-100.0f, std::memory_order_relaxed);
-    peakDb.store (-100.0f, std::memory_order_relaxed);
+    level.store (restLevel, std::memory_order_relaxed);
+    peak.store (restLevel, std::memory_order_relaxed);
+}
+
+float VumeterComponent::toDb (float linear) noexcept
+{
+    return linear > 0.000001f ? 20.0f * std::log10 (linear) : silenceDb;
 }
 
 void VumeterComponent::feed (int rate, int numSamples, const float* samples, float gain) noexcept
@@ -113,29 +119,46 @@ void VumeterComponent::feed (int rate, int numSamples, const float* samples, flo
     if (rate != sampleRate || numSamples != blockSize)
         prepare (rate, numSamples);
 
+    // Eight running sums: one long chain of additions would wait on itself at every sample.
+    float partial[8] = {};
+    int i = 0;
+    for (; i + 8 <= numSamples; i += 8)
+        for (int k = 0; k < 8; ++k)
+            partial[k] += samples[i + k] * samples[i + k];
     float sumOfSquares = 0.0f;
-    for (int i = 0; i < numSamples; ++i)
+    for (; i < numSamples; ++i)
         sumOfSquares += samples[i] * samples[i];
+    for (const auto p : partial)
+        sumOfSquares += p;
 
-    ring[std::size_t (ringIndex)] = std::sqrt (sumOfSquares / float (numSamples)) * gain;
+    auto& slot = ring[std::size_t (ringIndex)];
+    const auto rms = std::sqrt (sumOfSquares / float (numSamples)) * gain;
+    windowSum += rms - slot;
+    slot = rms;
+    ringIndex = (ringIndex + 1) % windowBlocks;
 
-    float sum = 0.0f;
-    for (int i = 0; i < windowBlocks; ++i)
-        sum += ring[std::size_t (i)];
-    const auto mean = sum / float (windowBlocks);
-    const auto level = mean > 0.000001f ? 20.0f * std::log10 (mean) : silenceDb;
+    if (ringIndex == 0)
+    {
+        windowSum = 0.0f;
+        for (int i = 0; i < windowBlocks; ++i)
+            windowSum += ring[std::size_t (i)];
+    }
 
-    auto peak = peakDb.load (std::memory_order_relaxed);
-    if (peak <= level || ++holdCounter > holdBlocks)
+    const auto mean = std::max (0.0f, windowSum / float (windowBlocks));
+    auto held = peak.load (std::memory_order_relaxed);
+
+    // In dB the held peak is at or below the level when it is silent, or both sound and it is lower.
+    const bool peakReached = held <= 0.000001f || (mean > 0.000001f && held <= mean);
+
+    if (peakReached || ++holdCounter > holdBlocks)
     {
         // The peak follows the level up at once, and drops straight to it after the hold.
-        peak = level;
+        held = mean;
         holdCounter = 0;
     }
 
-    levelDb.store (level, std::memory_order_relaxed);
-    peakDb.store (peak, std::memory_order_relaxed);
-    ringIndex = (ringIndex + 1) % windowBlocks;
+    level.store (mean, std::memory_order_relaxed);
+    peak.store (held, std::memory_order_relaxed);
 }
 
 void VumeterComponent::guiTimerCallback (std::int64_t, int)

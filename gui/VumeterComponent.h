@@ -59,9 +59,9 @@ public:
     void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
     void paint (juce::Graphics& g) override;
 
-    // [any] The ballistics' results.
-    [[nodiscard]] float getLevelDb() const noexcept { return levelDb.load (std::memory_order_relaxed); }
-    [[nodiscard]] float getPeakDb() const noexcept { return peakDb.load (std::memory_order_relaxed); }
+    // [any] The ballistics' results, in dB.
+    [[nodiscard]] float getLevelDb() const noexcept { return toDb (level.load (std::memory_order_relaxed)); }
+    [[nodiscard]] float getPeakDb() const noexcept { return toDb (peak.load (std::memory_order_relaxed)); }
     [[nodiscard]] int getWindowBlocks() const noexcept { return windowBlocks; }
     [[nodiscard]] int getHoldBlocks() const noexcept { return holdBlocks; }
 
@@ -69,6 +69,9 @@ public:
     [[nodiscard]] float getShownLevelDb() const noexcept { return shownLevelDb; }
 
     static constexpr float silenceDb = -100000.0f;
+
+    /** 20 log10 of a linear level; silenceDb at or below 0.000001. */
+    [[nodiscard]] static float toDb (float linear) noexcept;
 
 private:
     void prepare (int sampleRate, int blockSize) noexcept;
@@ -78,13 +81,17 @@ private:
     const int instanceIndex;
     const GuiTimer* guiTimer = nullptr;
 
-    // Audio thread only.
+    // Audio thread only. The window's sum runs along with the ring and is summed afresh at
+    // every turn of the ring, so rounding never builds up.
     int blockSize = 0, sampleRate = 0;
     std::array<float, 64> ring {};
+    float windowSum = 0.0f;
     int ringIndex = 0, windowBlocks = 1, holdBlocks = 1, holdCounter = 0;
 
-    // Written by the audio thread, read by the GUI: single words.
-    std::atomic<float> levelDb { -100.0f }, peakDb { -100.0f };
+    // Written by the audio thread, read by the GUI: single words, kept linear so the audio thread
+    // takes no logarithm (the comparisons of the ballistics hold alike in dB and linear).
+    static constexpr float restLevel = 0.00001f; // -100 dB
+    std::atomic<float> level { restLevel }, peak { restLevel };
     static_assert (std::atomic<float>::is_always_lock_free);
 
     // Message thread only.

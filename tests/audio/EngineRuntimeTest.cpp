@@ -94,6 +94,7 @@ TEST_F (EngineRuntimeTest, TheLooperHasItsCursorBeforeAudioAndTheTickRunsAConfir
     EngineRuntime runtime (settings, &midiInput, 768);
     ASSERT_TRUE (runtime.buildEngine());
     auto* looper = runtime.getLooper();
+    ASSERT_NE (looper, nullptr);
     Gui gui;
 
     looper->postFromMessageThread ({ CommandCode::punch, 0, 1, 0, 1000 });
