@@ -14,12 +14,13 @@ namespace
     const char* const knownPluginsKey = "knownPlugins";
 } // namespace
 
-MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackManager& midiInput)
+MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackManager& midiInputToUse)
     : juce::DocumentWindow (ProductInfo::getNameWithVersion(), ColourPalette::backgroundColour(),
                             juce::DocumentWindow::allButtons)
     , settings (settingsToUse)
     , settingsFile (settingsToUse.getUserSettings())
-    , engine (settingsToUse, &midiInput,
+    , midiInput (midiInputToUse)
+    , engine (settingsToUse, &midiInputToUse,
               static_cast<std::uint64_t> (juce::jmax (0, juce::SystemStats::getMemorySizeInMegabytes())))
 {
     instance = this;
@@ -88,9 +89,16 @@ void MainAppWindow::buildContent()
     if (! engine.buildEngine())
         return;
 
-    mainContent = std::make_unique<MainContentComponent> (engine, settings);
+    mainContent = std::make_unique<MainContentComponent> (engine, settings, &midiInput);
     playingContent = std::make_unique<PlayingContentComponent>();
+    mainContent->onShowMidiLog = [this] { showMidiLog(); };
     auto& screen = mainContent->getMainComponent();
+    screen.onLearn = [this] (MidiCommands::MidiGuiListener& control, MidiCommandKind kind) {
+        if (midiLog == nullptr)
+            return;
+        midiLog->getLog().learn (control, kind);
+        showMidiLog();
+    };
     screen.onTransportShown = [this] (bool playing) { showPlayingMenus (playing); };
     screen.onTitleChanged = [this] (const juce::String& title) { setName (title); };
     engine.getMainAudio()->onStatusChanged = [&screen] (const juce::String& text) { screen.setDeviceStatus (text); };
@@ -115,10 +123,26 @@ void MainAppWindow::buildContent()
                                                 error + "\n\nThe program runs without audio until a device is chosen.");
 
     screen.getMixBuses().refreshEffects (*engine.getMainAudio());
+    createMidiLogWindow();
     screen.start();
     setVisible (true);
     toFront (true);
     screen.grabKeyboardFocus();
+}
+
+void MainAppWindow::createMidiLogWindow()
+{
+    if (auto* manager = engine.getMidiGuiManager())
+        midiLog = std::make_unique<MidiLogWindow> ("MIDI log", midiInput, *manager);
+}
+
+void MainAppWindow::showMidiLog()
+{
+    if (midiLog == nullptr)
+        return;
+
+    midiLog->setVisible (true);
+    midiLog->toFront (true);
 }
 
 void MainAppWindow::showPlayingMenus (bool playing)
@@ -142,6 +166,7 @@ void MainAppWindow::closeContent()
 
     setMenuBar (nullptr);
     clearContentComponent();
+    midiLog = nullptr;
 
     if (auto* audio = engine.getMainAudio())
         audio->onStatusChanged = nullptr;

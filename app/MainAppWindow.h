@@ -2,6 +2,7 @@
 
 #include "MainContentComponent.h"
 #include "audio/EngineRuntime.h"
+#include "gui/MidiLogWindow.h"
 #include "settings/MainSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -65,6 +66,12 @@ public:
     /** The content, null between closeContent and buildContent. */
     MainContentComponent* getMainContent() noexcept { return mainContent.get(); }
 
+    /** Makes the MIDI log window (hidden), for the content just built. */
+    void createMidiLogWindow();
+
+    /** Shows the MIDI log window and brings it to the front. */
+    void showMidiLog();
+
     void closeButtonPressed() override;
 
 private:
@@ -76,11 +83,13 @@ private:
 
     MainSettings& settings;
     juce::PropertiesFile& settingsFile;
+    MidiInputCallbackManager& midiInput;
     EngineRuntime engine;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
     std::unique_ptr<MainContentComponent> mainContent;
     std::unique_ptr<PlayingContentComponent> playingContent;
+    std::unique_ptr<MidiLogWindow> midiLog;
     bool contentBuilding = false;
     bool splashShown = false;
 

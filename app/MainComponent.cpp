@@ -61,6 +61,16 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
     wiring->connect (static_cast<GuiTimerClient&> (midi));
     wiring->setLearnMode (true); // the looper starts stopped
 
+    if (auto* midiManager = engine.getMidiGuiManager())
+    {
+        learnMenu = std::make_unique<MidiLearnMenu> (*midiManager,
+                                                     [this] (MidiCommands::MidiGuiListener& control, MidiCommandKind kind) {
+                                                         if (onLearn)
+                                                             onLearn (control, kind);
+                                                     });
+        wiring->connect (*learnMenu);
+    }
+
     loopChannels->linkMixerChannels (audio.getLoopMixerSet());
     mixBuses->linkMixerChannels (audio.getBusMixerSet());
     setMeterFeeds (true);

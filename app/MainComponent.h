@@ -9,6 +9,7 @@
 #include "gui/LoopChannelsComponent.h"
 #include "gui/LoopInfoComponent.h"
 #include "gui/MidiComponent.h"
+#include "gui/MidiLearn.h"
 #include "gui/MixBusesComponent.h"
 #include "gui/TransportComponent.h"
 
@@ -45,6 +46,9 @@ public:
 
     /** Told when the looper starts (true) or stops (false): the window swaps its menus. */
     std::function<void (bool playing)> onTransportShown;
+
+    /** Told when a control is to learn a MIDI message (chosen in its learn menu). */
+    std::function<void (MidiCommands::MidiGuiListener& control, MidiCommandKind kind)> onLearn;
 
     /** Told the window title's extra texts. */
     std::function<void (const juce::String& title)> onTitleChanged;
@@ -130,6 +134,7 @@ private:
     juce::Label deviceStatus, diagnostics;
     std::unique_ptr<SecondWindow> confirmation;
     std::unique_ptr<CommandWiring> wiring;
+    std::unique_ptr<MidiLearnMenu> learnMenu;
 
     float scaleFactor = 0.14f;
     float averagePaintMs = 0.0f;

@@ -1,10 +1,17 @@
 #include "MainContentComponent.h"
 
+#include "gui/ColourPalette.h"
+#include "gui/Drawing.h"
+#include "gui/MidiLearn.h"
+
 namespace Work
 {
 
-MainContentComponent::MainContentComponent (EngineRuntime& engine, const MainSettings& settings)
-    : mainComponent (std::make_unique<MainComponent> (engine, settings))
+MainContentComponent::MainContentComponent (EngineRuntime& engineToUse, const MainSettings& settings,
+                                            MidiInputCallbackManager* fanOutToUse)
+    : engine (engineToUse)
+    , fanOut (fanOutToUse)
+    , mainComponent (std::make_unique<MainComponent> (engineToUse, settings))
 {
     addAndMakeVisible (*mainComponent);
 }
@@ -74,13 +81,93 @@ void MainContentComponent::getCommandInfo (juce::CommandID id, juce::Application
         default: return;
     }
 
-    // Every one of these opens a dialog the program does not offer yet.
-    info.setActive (false);
+    const bool takesMidi = engine.getMidiGuiManager() != nullptr && fanOut != nullptr;
+    const bool offered = id == showMidiLearn || id == showMidiLog || id == exportMidiMappings || id == importMidiMappings;
+    info.setActive (offered && takesMidi);
 }
 
-bool MainContentComponent::perform (const InvocationInfo&)
+bool MainContentComponent::perform (const InvocationInfo& info)
 {
-    return false;
+    switch (info.commandID)
+    {
+        case showMidiLearn: openMidiLearn(); return true;
+        case showMidiLog:
+            if (onShowMidiLog)
+                onShowMidiLog();
+            return true;
+        case exportMidiMappings: exportMidiAssignments(); return true;
+        case importMidiMappings: importMidiAssignments(); return true;
+        default: return false;
+    }
+}
+
+namespace
+{
+    const juce::String wildcard = juce::String ("*") + MidiGuiManager::fileExtension;
+
+    juce::File startingPoint (const MidiGuiManager& manager)
+    {
+        const auto last = manager.getLastFile();
+        return last != juce::File() ? last : juce::File::getSpecialLocation (juce::File::userDocumentsDirectory);
+    }
+} // namespace
+
+void MainContentComponent::exportMidiAssignments()
+{
+    auto* manager = engine.getMidiGuiManager();
+    if (manager == nullptr || fanOut == nullptr)
+        return;
+
+    // MIDI stays withdrawn for the whole command, the file dialog included.
+    const MidiInputCallbackManager::ScopedDisable withdrawn (*fanOut);
+    juce::FileChooser chooser ("Export the MIDI assignments", startingPoint (*manager), wildcard);
+
+    if (! chooser.browseForFileToSave (true))
+        return;
+
+    if (const auto error = manager->exportMappings (chooser.getResult()); error.isNotEmpty())
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Export the MIDI assignments", error);
+}
+
+void MainContentComponent::importMidiAssignments()
+{
+    auto* manager = engine.getMidiGuiManager();
+    if (manager == nullptr || fanOut == nullptr)
+        return;
+
+    const MidiInputCallbackManager::ScopedDisable withdrawn (*fanOut);
+
+    if (! juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon, "Import MIDI assignments",
+                                              "Every control's MIDI assignments will be replaced by those in the file "
+                                              "you choose.",
+                                              "Choose the file", "Cancel"))
+        return;
+
+    juce::FileChooser chooser ("Import MIDI assignments", startingPoint (*manager), wildcard);
+
+    if (! chooser.browseForFileToOpen())
+        return;
+
+    if (const auto result = manager->importMappings (chooser.getResult()); result.report.isNotEmpty())
+        juce::AlertWindow::showMessageBox (result.applied ? juce::MessageBoxIconType::InfoIcon
+                                                          : juce::MessageBoxIconType::WarningIcon,
+                                           "Import MIDI assignments", result.report);
+}
+
+void MainContentComponent::openMidiLearn()
+{
+    auto* manager = engine.getMidiGuiManager();
+    if (manager == nullptr)
+        return;
+
+    MidiLearnComponent overview (*manager);
+    overview.setSize (800, 600);
+    juce::DialogWindow::LaunchOptions options;
+    options.content.setNonOwned (&overview);
+    options.dialogTitle = "MIDI learn";
+    options.dialogBackgroundColour = Drawing::palette().background;
+    options.resizable = true;
+    options.runModal();
 }
 
 } // namespace Work

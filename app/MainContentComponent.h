@@ -12,7 +12,7 @@ namespace Work
 /** The window's content while the looper is stopped: the performance screen and the two menus
     with the program's commands (MIDI learn, the MIDI assignment files and the MIDI log; the
     options and the about box). A command whose dialog the program does not offer yet is shown
-    disabled. [message] */
+    disabled; so are the MIDI commands when the program takes no MIDI. [message] */
 class MainContentComponent final
     : public juce::Component
     , public juce::MenuBarModel
@@ -29,7 +29,8 @@ public:
         showAbout = 6
     };
 
-    MainContentComponent (EngineRuntime& engine, const MainSettings& settings);
+    /** fanOut, the MIDI input fan-out, may be null: the program then takes no MIDI. */
+    MainContentComponent (EngineRuntime& engine, const MainSettings& settings, MidiInputCallbackManager* fanOut);
     ~MainContentComponent() override;
 
     [[nodiscard]] MainComponent& getMainComponent() noexcept { return *mainComponent; }
@@ -50,7 +51,21 @@ public:
     /** The menus' commands perform through this manager; set by the window. */
     void setCommandManager (juce::ApplicationCommandManager* manager) noexcept { commandManager = manager; }
 
+    /** Shows the MIDI log window and brings it to the front; set by the window, which owns it. */
+    std::function<void()> onShowMidiLog;
+
+    /** Writes the MIDI assignments to a file the performer chooses. */
+    void exportMidiAssignments();
+
+    /** After a confirmation, replaces the MIDI assignments with a file's the performer chooses. */
+    void importMidiAssignments();
+
+    /** The overview of every control and its MIDI messages, in a modal dialog. */
+    void openMidiLearn();
+
 private:
+    EngineRuntime& engine;
+    MidiInputCallbackManager* fanOut;
     std::unique_ptr<MainComponent> mainComponent;
     juce::ApplicationCommandManager* commandManager = nullptr;
 

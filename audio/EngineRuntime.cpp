@@ -15,6 +15,9 @@ EngineRuntime::EngineRuntime (MainSettings& settingsToUse, MidiInputCallbackMana
     if (poolMegabytes > 0)
         mainAudio = std::make_unique<MainAudio> (&settings.getApplicationProperties(), midiInput);
 
+    if (midiInput != nullptr)
+        jackMidi = std::make_unique<JackMidiPorts> (*midiInput);
+
     settings.addListener (this);
     applySettings();
 }
@@ -23,6 +26,7 @@ EngineRuntime::~EngineRuntime()
 {
     settings.removeListener (this);
     teardownEngine();
+    jackMidi = nullptr;
     mainAudio = nullptr;
     MemorySystem::stopSampleMemory();
     MemorySystem::stopEngineRuntime();

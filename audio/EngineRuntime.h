@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JackMidiPorts.h"
 #include "MainAudio.h"
 #include "engine/CursorWord.h"
 #include "engine/MidiClock.h"
@@ -16,8 +17,9 @@ namespace Work
 
     It owns, in the order they are made: the engine runtime and the sample pool (for its whole
     life), MainAudio (the device, the MIDI mapping manager and, between buildEngine and
-    teardownEngine, the looper and the mixer), and the record cursors' word, which the looper is
-    given before audio starts. It holds the slot for the MIDI clock pair.
+    teardownEngine, the looper and the mixer), the program's JACK MIDI ports, and the record
+    cursors' word, which the looper is given before audio starts. It holds the slot for the MIDI
+    clock pair.
 
     Options reach the engine by one route: applySettings reads every option the engine uses
     from MainSettings and writes it into its consumer (the looper's options and latency offset,
@@ -77,12 +79,16 @@ public:
     [[nodiscard]] CursorWord* getCursorWord() noexcept { return cursors.get(); }
     [[nodiscard]] MainSettings& getSettings() noexcept { return settings; }
 
+    /** The program's JACK MIDI ports, null without a MIDI input fan-out. */
+    [[nodiscard]] JackMidiPorts* getJackMidi() noexcept { return jackMidi.get(); }
+
 private:
     void optionChanged (Setting&) override { applySettings(); }
 
     MainSettings& settings;
     std::uint32_t poolMegabytes = 0;
     std::unique_ptr<MainAudio> mainAudio;
+    std::unique_ptr<JackMidiPorts> jackMidi;
     std::unique_ptr<CursorWord> cursors;
     MidiClockPair* clockPair = nullptr;
 

@@ -183,7 +183,10 @@ MidiGuiManager::MidiGuiManager (juce::PropertiesFile* settingsToUse, MidiInputCa
         document = std::make_unique<juce::XmlElement> (mappingsKey);
 }
 
-MidiGuiManager::~MidiGuiManager() = default;
+MidiGuiManager::~MidiGuiManager()
+{
+    stopListening(); // the MIDI thread leaves the tables before they go
+}
 
 void MidiGuiManager::registerWithSavedKeys (MidiCommandKind kind, MidiGuiListener* listener)
 {
@@ -303,6 +306,12 @@ void MidiGuiManager::setFilterKeys (std::vector<MidiKey> keys)
     dispatcher.setFilterKeys (std::move (keys));
 }
 
+juce::File MidiGuiManager::getLastFile() const
+{
+    const auto path = settings != nullptr ? settings->getValue (lastFileKey) : juce::String();
+    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
+}
+
 juce::String MidiGuiManager::exportMappings (const juce::File& chosen)
 {
     const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
@@ -363,12 +372,6 @@ MidiGuiManager::ImportResult MidiGuiManager::importMappings (const juce::File& f
         }
 
     return { true, report };
-}
-
-void MidiGuiManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) noexcept
-{
-    handleMessage (message.getRawData(), std::size_t (juce::jmax (0, message.getRawDataSize())),
-                   juce::Time::currentTimeMillis());
 }
 
 void MidiGuiManager::handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t now) noexcept

@@ -67,6 +67,9 @@ public:
     void setFilterKeys (std::vector<MidiKey> keys);
     [[nodiscard]] std::vector<MidiKey> getFilterKeys() const { return dispatcher.getFilterKeys(); }
 
+    /** [message] The last assignment file written or read, or none. */
+    [[nodiscard]] juce::File getLastFile() const;
+
     /** [message] Writes every mapping to file; empty on success, else what went wrong. */
     juce::String exportMappings (const juce::File& file);
 
@@ -91,8 +94,11 @@ public:
     void setDisabledMessageClient (MidiCallbackDisablerMessageClient* client) noexcept { disabledClient = client; }
     void setNotificationClient (MidiInputCallbackNotificationClient* client) noexcept { notificationClient = client; }
 
-    /** [midi] A message from a MIDI input device. */
-    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) noexcept override;
+    /** [midi] A message from the MIDI input fan-out. */
+    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs) noexcept override
+    {
+        handleMessage (bytes, std::size_t (size), timeMs);
+    }
 
     /** [midi] The same for raw bytes at time nowMs. */
     void handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t nowMs) noexcept;

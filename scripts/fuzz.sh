@@ -11,10 +11,10 @@ bash "$root/scripts/install-deps.sh" --tests
 build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNOLO_FUZZ=ON -DVARNOLO_BENCH=OFF -DVARNOLO_WERROR=OFF
-cmake --build "$build" --target fuzz_key_list fuzz_mapping_file -j "$(nproc)"
+cmake --build "$build" --target fuzz_key_list fuzz_mapping_file fuzz_midi_stream -j "$(nproc)"
 
 status=0
-for target in fuzz_key_list fuzz_mapping_file; do
+for target in fuzz_key_list fuzz_mapping_file fuzz_midi_stream; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   echo "== $target for $seconds s"

@@ -42,7 +42,7 @@ int main (int argc, char** argv)
         if (! engine.buildEngine())
             return 1;
 
-        Work::MainContentComponent content (engine, settings);
+        Work::MainContentComponent content (engine, settings, nullptr);
         juce::DocumentWindow frame (Work::ProductInfo::getNameWithVersion(), Work::ColourPalette::backgroundColour(),
                                     juce::DocumentWindow::allButtons, false);
         Work::MainAppWindow::configureFrame (frame);
