@@ -133,7 +133,13 @@ void MainAppWindow::buildContent()
 void MainAppWindow::createMidiLogWindow()
 {
     if (auto* manager = engine.getMidiGuiManager())
+    {
         midiLog = std::make_unique<MidiLogWindow> ("MIDI log", midiInput, *manager);
+        midiLog->onHidden = [this] {
+            if (mainContent != nullptr)
+                mainContent->getMainComponent().takeKeysBack();
+        };
+    }
 }
 
 void MainAppWindow::showMidiLog()
@@ -142,7 +148,6 @@ void MainAppWindow::showMidiLog()
         return;
 
     midiLog->setVisible (true);
-    midiLog->toFront (true);
 }
 
 void MainAppWindow::showPlayingMenus (bool playing)

@@ -246,7 +246,7 @@ void MainComponent::confirmationShown (bool visible)
 
 void MainComponent::takeKeysBack()
 {
-    // The question window had the keys; once it goes, the keys belong to the screen again.
+    // A window that had the keys went: they belong to the screen again.
     if (auto* window = getTopLevelComponent(); window != nullptr && window->isOnDesktop())
         window->toFront (true);
     grabKeyboardFocus();

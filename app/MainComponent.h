@@ -99,6 +99,10 @@ public:
     [[nodiscard]] juce::String getDiagnostics() const { return diagnostics.getText(); }
     [[nodiscard]] float getAveragePaintMs() const noexcept { return averagePaintMs; }
 
+    /** Brings the window to the front with the keys on the screen, as when a window that had
+        them goes. */
+    void takeKeysBack();
+
 private:
     /** The first client of the GUI timer: the engine's tick, then the diagnostics and lights. */
     struct EngineTick final : GuiTimerClient
@@ -112,7 +116,6 @@ private:
     };
 
     void tick (std::int64_t nowMs, int elapsedMs);
-    void takeKeysBack();
     void layOut (float factor);
     [[nodiscard]] bool fits() const;
     void setMeterFeeds (bool connect);

@@ -105,10 +105,17 @@ namespace
 {
     const juce::String wildcard = juce::String ("*") + MidiGuiManager::fileExtension;
 
+    /** The last file exported or imported, else a file of that name in the documents folder
+        (or the home folder, where there is no documents folder). */
     juce::File startingPoint (const MidiGuiManager& manager)
     {
-        const auto last = manager.getLastFile();
-        return last != juce::File() ? last : juce::File::getSpecialLocation (juce::File::userDocumentsDirectory);
+        if (const auto last = manager.getLastFile(); last != juce::File())
+            return last;
+
+        auto folder = juce::File::getSpecialLocation (juce::File::userDocumentsDirectory);
+        if (! folder.isDirectory())
+            folder = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+        return folder.getChildFile (juce::String ("MIDI assignments") + MidiGuiManager::fileExtension);
     }
 } // namespace
 

@@ -34,6 +34,7 @@ MidiLogComponent::MidiLogComponent (MidiInputCallbackManager& fanOut, MidiGuiMan
     text.setMultiLine (true);
     text.setReadOnly (true);
     text.setCaretVisible (false);
+    text.setEscapeAndReturnKeysConsumed (false); // Escape goes on to the window, which hides
     text.setColour (juce::TextEditor::backgroundColourId, background.darker (0.3f));
     text.setColour (juce::TextEditor::textColourId, juce::Colours::lightgrey);
     text.setColour (juce::TextEditor::outlineColourId, accent);
@@ -237,11 +238,13 @@ MidiLogWindow::MidiLogWindow (const juce::String& title, MidiInputCallbackManage
     setContentNonOwned (&log, true);
     setResizable (true, false);
     setResizeLimits (300, 300, 400, 1000);
+    setWantsKeyboardFocus (true);
     setTopLeftPosition (0, 30);
 }
 
 MidiLogWindow::~MidiLogWindow()
 {
+    onHidden = nullptr;
     setVisible (false);
     clearContentComponent();
 }
@@ -266,6 +269,16 @@ void MidiLogWindow::setVisible (bool shouldBeVisible)
     }
 
     juce::DocumentWindow::setVisible (shouldBeVisible);
+
+    if (shouldBeVisible)
+    {
+        toFront (true);
+        grabKeyboardFocus();
+    }
+    else if (onHidden)
+    {
+        onHidden();
+    }
 }
 
 void MidiLogWindow::closeButtonPressed()

@@ -100,8 +100,8 @@ private:
 
 /** The window the MIDI log lives in. While it shows, the controls do not follow MIDI (the MIDI
     mapping manager's gate is held: the looper is told of each message instead) and the log
-    listens; while hidden it is the other way round, and learning stops. Escape or the close
-    button hide it. [message] */
+    listens; while hidden it is the other way round, and learning stops. It takes the keys when
+    it opens; Escape or the close button hide it, and onHidden gives the keys back. [message] */
 class MidiLogWindow final : public juce::DocumentWindow
 {
 public:
@@ -113,6 +113,9 @@ public:
     bool keyPressed (const juce::KeyPress& key) override;
 
     [[nodiscard]] MidiLogComponent& getLog() noexcept { return log; }
+
+    /** Called when the window goes. */
+    std::function<void()> onHidden;
 
 private:
     MidiGuiManager& manager;

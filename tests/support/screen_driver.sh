@@ -85,3 +85,40 @@ window_shown() {
 
 # Whether a decimal number is above another.
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+# The id of the visible window whose whole title is the given one, waiting up to five seconds.
+window_id() {
+  local id i
+  for i in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n1)
+    [[ -n "$id" ]] && echo "$id" && return 0
+    sleep 0.1
+  done
+  fail "no window '$1'"
+}
+
+# Keys for the named window: a click on its title bar gives it the keys, as a performer would.
+keys_to() {
+  local id
+  id=$(window_id "$1")
+  eval "$(xdotool getwindowgeometry --shell "$id" | sed 's/^/win_/')"
+  xdotool mousemove $((win_X + win_WIDTH / 2)) $((win_Y + 8)) sleep 0.05 click 1 sleep 0.2
+  shift
+  xdotool key --delay 80 "$@"
+  sleep 0.5
+}
+
+# Chooses the n-th item (from 1, separators not counted) of a menu of the menu bar, by keyboard.
+menu_item() {
+  local x y w h
+  read -r x y w h < <(bounds_of "Content")
+  local menu_x=$((X + x + 20 + ($1 - 1) * 60))
+  xdotool mousemove "$menu_x" $((Y + y - 11)) sleep 0.05 click 1 sleep 0.4
+  xdotool key --delay 80 $(printf 'Down %.0s' $(seq "$2")) Return
+  sleep 0.5
+}
+
+# A hash of what a whole window shows.
+window_hash() {
+  import -window "$(window_id "$1")" rgb:- 2> /dev/null | md5sum | cut -c1-16
+}
