@@ -172,6 +172,7 @@ void MainContentComponent::openMidiLearn()
     juce::DialogWindow::LaunchOptions options;
     options.content.setNonOwned (&overview);
     options.dialogTitle = "MIDI learn";
+    options.componentToCentreAround = this;
     options.dialogBackgroundColour = Drawing::palette().background;
     options.resizable = true;
     options.runModal();

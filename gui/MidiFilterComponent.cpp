@@ -29,6 +29,7 @@ MidiFilterComponent::MidiFilterComponent (std::vector<MidiKey> list, juce::Colou
         juce::DialogWindow::LaunchOptions options;
         options.content.setNonOwned (raw);
         options.dialogTitle = "Ignore a MIDI message";
+        options.componentToCentreAround = this;
         options.dialogBackgroundColour = background;
         options.runModal();
         if (raw->getResult() != 0)

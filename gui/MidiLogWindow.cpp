@@ -200,6 +200,7 @@ void MidiLogComponent::editFilter()
     juce::DialogWindow::LaunchOptions options;
     options.content.setNonOwned (raw);
     options.dialogTitle = "MIDI filter";
+    options.componentToCentreAround = this;
     options.dialogBackgroundColour = background;
     options.resizable = false;
     options.runModal();
