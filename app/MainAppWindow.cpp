@@ -4,6 +4,7 @@
 #include "QuitQuestion.h"
 #include "gui/ColourPalette.h"
 #include "gui/Logo.h"
+#include "gui/OptionsComponent.h"
 
 namespace Work
 {
@@ -41,6 +42,7 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
 
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
     configureFrame (*this);
+    setIcon (Logo::icon (128));
     settings.addListener (this);
 
     buildContent();
@@ -48,6 +50,10 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
 
 MainAppWindow::~MainAppWindow()
 {
+    // Closing the options stores them; the dialog must go while the engine it shows still exists.
+    if (optionsDialog != nullptr)
+        delete optionsDialog.getComponent();
+
     settings.removeListener (this);
     closeContent();
     knownPlugins.removeChangeListener (this);
@@ -92,6 +98,7 @@ void MainAppWindow::buildContent()
     mainContent = std::make_unique<MainContentComponent> (engine, settings, &midiInput);
     playingContent = std::make_unique<PlayingContentComponent>();
     mainContent->onShowMidiLog = [this] { showMidiLog(); };
+    mainContent->onShowOptions = [this] { showOptions(); };
     auto& screen = mainContent->getMainComponent();
     screen.onLearn = [this] (MidiCommands::MidiGuiListener& control, MidiCommandKind kind) {
         if (midiLog == nullptr)
@@ -101,7 +108,11 @@ void MainAppWindow::buildContent()
     };
     screen.onTransportShown = [this] (bool playing) { showPlayingMenus (playing); };
     screen.onTitleChanged = [this] (const juce::String& title) { setName (title); };
-    engine.getMainAudio()->onStatusChanged = [&screen] (const juce::String& text) { screen.setDeviceStatus (text); };
+    engine.getMainAudio()->onStatusChanged = [&screen] (const juce::String& text) {
+        screen.setDeviceStatus (text);
+        // Also for whoever started the program from a terminal.
+        juce::Logger::writeToLog ("Audio device: " + text);
+    };
 
     commandManager->registerAllCommandsForTarget (mainContent.get());
     commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
@@ -148,6 +159,43 @@ void MainAppWindow::showMidiLog()
         return;
 
     midiLog->setVisible (true);
+}
+
+void MainAppWindow::showOptions()
+{
+    auto* audio = engine.getMainAudio();
+
+    if (mainContent == nullptr || audio == nullptr || optionsDialog != nullptr)
+        return;
+
+    // Every change of an option rebuilds the engine, which would lose the loops.
+    if (mainContent->getMainComponent().hasMainLoop())
+    {
+        // Once the box goes, the keys are the screen's again: space starts the loops at once.
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::InfoIcon, "Options locked",
+                                                "The options can be changed only while no loop is recorded: "
+                                                "reset the loops first.",
+                                                {}, nullptr, juce::ModalCallbackFunction::create ([this] (int) {
+                                                    if (mainContent != nullptr)
+                                                        mainContent->getMainComponent().takeKeysBack();
+                                                }));
+        return;
+    }
+
+    if (auto* looper = engine.getLooper())
+        looper->postFromMessageThread ({ CommandCode::clockOutput, 0, 0, 0, juce::Time::currentTimeMillis() });
+
+    if (midiLog != nullptr)
+        midiLog->setVisible (false);
+
+    juce::DialogWindow::LaunchOptions options;
+    options.content.setOwned (
+        new OptionsComponent (settings, audio->getDevice(), audio->getNumEngineInputs(), audio->getNumEngineOutputs()));
+    options.dialogTitle = "Options";
+    options.dialogBackgroundColour = ColourPalette::backgroundColour();
+    options.componentToCentreAround = this;
+    options.resizable = false;
+    optionsDialog = options.launchAsync();
 }
 
 void MainAppWindow::showPlayingMenus (bool playing)
@@ -214,6 +262,10 @@ void MainAppWindow::optionChanged (Setting&)
     {
         closeContent();
         buildContent();
+
+        // The rebuilt window came to the front: the dialog belongs above it.
+        if (optionsDialog != nullptr)
+            optionsDialog->toFront (true);
     }
 }
 

@@ -72,6 +72,12 @@ public:
     /** Shows the MIDI log window and brings it to the front. */
     void showMidiLog();
 
+    /** Opens the options dialog; with a main loop recorded, says that the options must wait. */
+    void showOptions();
+
+    /** The options dialog while it is open, else null. */
+    [[nodiscard]] juce::DialogWindow* getOptionsDialog() const noexcept { return optionsDialog.getComponent(); }
+
     void closeButtonPressed() override;
 
 private:
@@ -90,6 +96,7 @@ private:
     std::unique_ptr<MainContentComponent> mainContent;
     std::unique_ptr<PlayingContentComponent> playingContent;
     std::unique_ptr<MidiLogWindow> midiLog;
+    juce::Component::SafePointer<juce::DialogWindow> optionsDialog;
     bool contentBuilding = false;
     bool splashShown = false;
 

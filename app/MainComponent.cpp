@@ -28,6 +28,8 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
     transport->setName ("Transport");
     mixBuses->setName ("Buses");
     midi.setName ("MIDI Lights");
+    deviceStatus.setName ("Device Status");
+    diagnostics.setName ("Diagnostics");
 
     for (auto* label : { &deviceStatus, &diagnostics })
     {
@@ -279,6 +281,7 @@ void MainComponent::statusShown (const LooperStatus& status)
     const auto& w = status.words;
     const auto flags = w[LooperStatus::flags];
     const bool playing = (flags & LooperStatus::playing) != 0;
+    mainLoopShown = (flags & LooperStatus::hasMainLoop) != 0;
 
     transport->setRunning (playing);
     transport->setReversed ((flags & LooperStatus::reversed) != 0);

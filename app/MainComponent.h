@@ -99,6 +99,9 @@ public:
     [[nodiscard]] juce::String getDiagnostics() const { return diagnostics.getText(); }
     [[nodiscard]] float getAveragePaintMs() const noexcept { return averagePaintMs; }
 
+    /** Whether the engine's last status showed a main loop, finished or recording. */
+    [[nodiscard]] bool hasMainLoop() const noexcept { return mainLoopShown; }
+
     /** Brings the window to the front with the keys on the screen, as when a window that had
         them goes. */
     void takeKeysBack();
@@ -121,6 +124,7 @@ private:
     void setMeterFeeds (bool connect);
 
     static inline MainComponent* instance = nullptr;
+    bool mainLoopShown = false;
 
     EngineRuntime& engine;
     VarnoloLooper& looper;

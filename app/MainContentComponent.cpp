@@ -1,5 +1,7 @@
 #include "MainContentComponent.h"
 
+#include "ProductInfo.h"
+#include "gui/AboutBoxComponent.h"
 #include "gui/ColourPalette.h"
 #include "gui/Drawing.h"
 #include "gui/MidiLearn.h"
@@ -11,14 +13,20 @@ MainContentComponent::MainContentComponent (EngineRuntime& engineToUse, const Ma
                                             MidiInputCallbackManager* fanOutToUse)
     : engine (engineToUse)
     , fanOut (fanOutToUse)
-    , mainComponent (std::make_unique<MainComponent> (engineToUse, settings))
 {
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
+    mainComponent = std::make_unique<MainComponent> (engineToUse, settings);
     addAndMakeVisible (*mainComponent);
 }
 
 MainContentComponent::~MainContentComponent()
 {
+    // A dialog still open (the program quitting) goes first: it is drawn with our look and feel.
+    if (aboutBox != nullptr)
+        delete aboutBox.getComponent();
+
     mainComponent = nullptr;
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
 
 void MainContentComponent::resized()
@@ -82,8 +90,9 @@ void MainContentComponent::getCommandInfo (juce::CommandID id, juce::Application
     }
 
     const bool takesMidi = engine.getMidiGuiManager() != nullptr && fanOut != nullptr;
-    const bool offered = id == showMidiLearn || id == showMidiLog || id == exportMidiMappings || id == importMidiMappings;
-    info.setActive (offered && takesMidi);
+    const bool midiCommand =
+        id == showMidiLearn || id == showMidiLog || id == exportMidiMappings || id == importMidiMappings;
+    info.setActive (! midiCommand || takesMidi);
 }
 
 bool MainContentComponent::perform (const InvocationInfo& info)
@@ -97,6 +106,11 @@ bool MainContentComponent::perform (const InvocationInfo& info)
             return true;
         case exportMidiMappings: exportMidiAssignments(); return true;
         case importMidiMappings: importMidiAssignments(); return true;
+        case showOptions:
+            if (onShowOptions)
+                onShowOptions();
+            return true;
+        case showAbout: openAboutBox(); return true;
         default: return false;
     }
 }
@@ -176,6 +190,17 @@ void MainContentComponent::openMidiLearn()
     options.dialogBackgroundColour = Drawing::palette().background;
     options.resizable = true;
     options.runModal();
+}
+
+void MainContentComponent::openAboutBox()
+{
+    juce::DialogWindow::LaunchOptions options;
+    options.content.setOwned (new AboutBoxComponent (ProductInfo::getNameWithVersion()));
+    options.dialogTitle = "About " + ProductInfo::getNameWithVersion();
+    options.dialogBackgroundColour = Drawing::palette().background;
+    options.componentToCentreAround = this;
+    options.resizable = false;
+    aboutBox = options.launchAsync();
 }
 
 } // namespace Work

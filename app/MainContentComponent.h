@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainComponent.h"
+#include "gui/CustomLookAndFeel.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -11,8 +12,8 @@ namespace Work
 
 /** The window's content while the looper is stopped: the performance screen and the two menus
     with the program's commands (MIDI learn, the MIDI assignment files and the MIDI log; the
-    options and the about box). A command whose dialog the program does not offer yet is shown
-    disabled; so are the MIDI commands when the program takes no MIDI. [message] */
+    options and the about box). The MIDI commands are disabled when the program takes no MIDI.
+    It owns the program's look and feel, the default one while the content exists. [message] */
 class MainContentComponent final
     : public juce::Component
     , public juce::MenuBarModel
@@ -54,6 +55,13 @@ public:
     /** Shows the MIDI log window and brings it to the front; set by the window, which owns it. */
     std::function<void()> onShowMidiLog;
 
+    /** Opens the options, or says why not; set by the window, which outlives the content the
+        options rebuild. */
+    std::function<void()> onShowOptions;
+
+    /** The about box, in a modal dialog. */
+    void openAboutBox();
+
     /** Writes the MIDI assignments to a file the performer chooses. */
     void exportMidiAssignments();
 
@@ -66,8 +74,10 @@ public:
 private:
     EngineRuntime& engine;
     MidiInputCallbackManager* fanOut;
+    CustomLookAndFeel lookAndFeel; // made before and gone after every component drawn with it
     std::unique_ptr<MainComponent> mainComponent;
     juce::ApplicationCommandManager* commandManager = nullptr;
+    juce::Component::SafePointer<juce::DialogWindow> aboutBox;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainContentComponent)
 };

@@ -1,5 +1,6 @@
 #include "VarnoloApplication.h"
 
+#include "LayoutMap.h"
 #include "MainAppWindow.h"
 #include "ProductInfo.h"
 #include "QuitQuestion.h"
@@ -41,12 +42,14 @@ void VarnoloApplication::initialise (const juce::String&)
     }
 
     palette = std::make_unique<ColourPalette>();
+    layoutMap = std::make_unique<LayoutMap>();
     mainWindow = std::make_unique<MainAppWindow> (*settings, midiInput);
 }
 
 void VarnoloApplication::shutdown()
 {
     mainWindow = nullptr;
+    layoutMap = nullptr;
     palette = nullptr;
 
     if (settings != nullptr)

@@ -11,6 +11,7 @@ namespace Work
 {
 
 class ColourPalette;
+class LayoutMap;
 class MainAppWindow;
 class MainSettings;
 
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<MainSettings> settings;
     std::unique_ptr<ColourPalette> palette;
     std::unique_ptr<MainAppWindow> mainWindow;
+    std::unique_ptr<LayoutMap> layoutMap;
     juce::AudioPluginFormatManager pluginFormats;
     bool screenSaverDisabled = false;
 };

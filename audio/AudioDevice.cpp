@@ -41,7 +41,9 @@ juce::String AudioDevice::openDevice (int numInputs, int numOutputs)
         if (auto* file = properties->getUserSettings())
             saved = file->getXmlValue (deviceStateKey);
 
-    auto error = deviceManager.initialise (numInputs, numOutputs, saved.get(), true);
+    // Without a saved choice, a running JACK server ("system" is its hardware) is preferred to
+    // ALSA: the devices ALSA offers then are either busy or routed through that same server.
+    auto error = deviceManager.initialise (numInputs, numOutputs, saved.get(), true, preferredDefaultDevice);
 
     if (midiInput != nullptr)
         for (const auto& device : juce::MidiInput::getAvailableDevices())
@@ -77,20 +79,24 @@ namespace
     }
 } // namespace
 
-void AudioDevice::closeDevice()
+void AudioDevice::saveState()
 {
-    if (deviceManager.getCurrentAudioDevice() != nullptr && properties != nullptr)
+    if (deviceManager.getCurrentAudioDevice() == nullptr || properties == nullptr)
+        return;
+
+    if (auto state = stateOf (deviceManager))
     {
-        if (auto state = stateOf (deviceManager))
+        if (auto* file = properties->getUserSettings())
         {
-            if (auto* file = properties->getUserSettings())
-            {
-                file->setValue (deviceStateKey, state.get());
-                file->saveIfNeeded();
-            }
+            file->setValue (deviceStateKey, state.get());
+            file->saveIfNeeded();
         }
     }
+}
 
+void AudioDevice::closeDevice()
+{
+    saveState();
     deviceManager.closeAudioDevice();
     patch.release();
 }

@@ -44,6 +44,9 @@ public:
     /** [message] Saves the device state and closes the device. */
     void closeDevice();
 
+    /** [message] Writes the open device's state into the settings file and saves it. */
+    void saveState();
+
     /** [message] The client lists are read by every block without a lock, so they may change only
         while no block can run: before the device starts, after it stops, or with the gate held.
         Otherwise nothing changes and the call returns false. Room for a full screen of controls
@@ -76,6 +79,10 @@ public:
     const BlockClock& getBlockClock() const noexcept { return clock; }
 
     static constexpr const char* deviceStateKey = "audioDeviceState";
+
+    /** The device chosen when none is saved, if some device type offers it: a JACK server's
+        hardware ports. */
+    static constexpr const char* preferredDefaultDevice = "system";
 
     // juce::AudioIODeviceCallback
     /** [audio] */

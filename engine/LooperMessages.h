@@ -52,7 +52,8 @@ struct LooperStatus
         playing = 1,
         reversed = 2,
         canUndo = 4,
-        canRedo = 8
+        canRedo = 8,
+        hasMainLoop = 16 // a main loop exists, finished or still recording
     };
 
     std::array<std::uint32_t, numWords> words {};

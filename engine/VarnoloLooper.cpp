@@ -232,7 +232,8 @@ void VarnoloLooper::buildStatus() noexcept
     w[LooperStatus::toMain] = toMainMask;
     w[LooperStatus::flags] = (playing ? LooperStatus::playing : 0u) | (reverse ? LooperStatus::reversed : 0u)
                              | (current->getHistory().canUndo() || current->isOverdubbing() ? LooperStatus::canUndo : 0u)
-                             | (current->getHistory().canRedo() ? LooperStatus::canRedo : 0u);
+                             | (current->getHistory().canRedo() ? LooperStatus::canRedo : 0u)
+                             | (current->getMainLoop() != nullptr ? LooperStatus::hasMainLoop : 0u);
     w[LooperStatus::memory] = (std::uint32_t (memory.getUsedBytes() >> 20) << 16)
                               | std::uint32_t (std::min<std::uint64_t> (memory.getFreeBytes() >> 20, 0xffff));
     w[LooperStatus::loopKind] = std::uint32_t (loopKind);

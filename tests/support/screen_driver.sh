@@ -8,6 +8,9 @@
 #   mean_green FILE NAME     the mean green of a named part (lit transport pictures are green)
 #   menu_text FILE           the share of bright pixels in the menu bar (0 while it is empty)
 #   window_shown PATTERN     whether a window whose whole title matches the pattern is visible
+#   part WINDOW NAME         x y w h on the screen of a named part of any of the program's windows,
+#                            from the layout map the program writes (dialogs included)
+#   click_part WINDOW NAME   a click in its middle
 # Callers define fail() and stop what they start in their own cleanup.
 
 start_screen() {
@@ -18,7 +21,7 @@ start_screen() {
   [[ -s "$work/display" ]] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$work/display")"
 
-  "$app" > "$work/app.log" 2>&1 &
+  VARNOLO_LAYOUT_MAP="$work/map.txt" "$app" > "$work/app.log" 2>&1 &
   app_pid=$!
   wid=$(timeout 90 xdotool search --sync --onlyvisible --name "^Varnolo 2.1\$" | head -n1)
   [[ -n "$wid" ]] || fail "main window did not appear"
@@ -66,7 +69,8 @@ mean_green() {
 menu_text() {
   local x y w h
   read -r x y w h < <(bounds_of "Content")
-  convert "$1" -crop "300x20+${x}+$((y - 22))" +repage -colorspace Gray -threshold 55% -format "%[fx:mean]" info:
+  # Resting menu names are mid grey on the dark background.
+  convert "$1" -crop "300x20+${x}+$((y - 22))" +repage -colorspace Gray -threshold 35% -format "%[fx:mean]" info:
 }
 
 window_shown() {
@@ -121,4 +125,40 @@ menu_item() {
 # A hash of what a whole window shows.
 window_hash() {
   import -window "$(window_id "$1")" rgb:- 2> /dev/null | md5sum | cut -c1-16
+}
+
+part() {
+  local line i
+  for i in $(seq 30); do
+    line=$(awk -v w="$1" -v n="$2" '{
+      rest = $0; for (f = 1; f <= 4; ++f) sub(/^[^ ]* /, "", rest)
+      k = index(rest, ": "); if (k == 0) next
+      if (substr(rest, 1, k - 1) == w && substr(rest, k + 2) == n) { print $1, $2, $3, $4; exit }
+    }' "$work/map.txt" 2> /dev/null)
+    [[ -n "$line" ]] && echo "$line" && return 0
+    sleep 0.1
+  done
+  fail "no part '$2' in window '$1'"
+}
+
+click_part() {
+  local x y w h
+  read -r x y w h < <(part "$1" "$2")
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.05 click "${3:-1}"
+  sleep 0.3
+}
+
+# Sets a choice box to a value as a performer does: a click opens its list, a click on the value
+# takes it.
+choose() {
+  grep -qF -- " $1: $2 = $3" "$work/map.txt" && return 0
+  click_part "$1" "$2"
+  click_part menu "$3"
+  window_shown menu hidden && fail "the list of '$2' did not close"
+  local i
+  for i in $(seq 30); do
+    grep -qF -- " $1: $2 = $3" "$work/map.txt" && return 0
+    sleep 0.1
+  done
+  fail "'$2' in '$1' shows no '$3' after choosing it"
 }

@@ -1,0 +1,116 @@
+#include "LayoutMap.h"
+
+#include <map>
+
+namespace Work
+{
+
+namespace
+{
+    void describe (juce::Component& component, const juce::String& window,
+                   const std::map<juce::Component*, juce::String>& labelled, juce::String& out)
+    {
+        for (auto* child : component.getChildren())
+        {
+            if (! child->isVisible())
+                continue;
+
+            auto name = child->getName();
+
+            if (auto found = labelled.find (child); found != labelled.end())
+                name = found->second;
+            else if (auto* button = dynamic_cast<juce::TextButton*> (child); button != nullptr && name.isEmpty())
+                name = button->getButtonText();
+            else if (name.isEmpty() && dynamic_cast<juce::ComboBox*> (child) != nullptr
+                     && dynamic_cast<juce::PropertyComponent*> (&component) != nullptr)
+                name = component.getName(); // an option's choice box, named as its row
+            else if (name.isEmpty())
+                if (auto* handler = child->getAccessibilityHandler();
+                    handler != nullptr && handler->getRole() == juce::AccessibilityRole::menuItem)
+                    name = handler->getTitle(); // an item of an open menu or list
+
+            if (name.isNotEmpty())
+            {
+                const auto r = child->getScreenBounds();
+                const auto where = juce::String (r.getX()) + " " + juce::String (r.getY()) + " "
+                                   + juce::String (r.getWidth()) + " " + juce::String (r.getHeight()) + " " + window + ": ";
+                name = name.replaceCharacters ("\r\n", "  ");
+                out << where << name << '\n';
+
+                // What a choice box shows, as a line of its own: "Audio buffer size: = 512 samples".
+                if (auto* box = dynamic_cast<juce::ComboBox*> (child))
+                    out << where << name << " = " << box->getText() << '\n';
+            }
+
+            describe (*child, window, labelled, out);
+        }
+    }
+
+    void findLabels (juce::Component& component, std::map<juce::Component*, juce::String>& labelled)
+    {
+        for (auto* child : component.getChildren())
+        {
+            if (auto* label = dynamic_cast<juce::Label*> (child))
+                if (auto* owner = label->getAttachedComponent())
+                    labelled[owner] = label->getText();
+
+            findLabels (*child, labelled);
+        }
+    }
+} // namespace
+
+LayoutMap::LayoutMap()
+{
+    const auto path = juce::SystemStats::getEnvironmentVariable (layoutMapVariable, {});
+
+    if (path.isEmpty() || ! juce::File::isAbsolutePath (path))
+        return;
+
+    file = juce::File (path);
+    startTimer (200);
+}
+
+LayoutMap::~LayoutMap()
+{
+    stopTimer();
+}
+
+juce::String LayoutMap::describeDesktop()
+{
+    juce::String out;
+    auto& desktop = juce::Desktop::getInstance();
+
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+    {
+        auto* window = desktop.getComponent (i);
+
+        if (window == nullptr || ! window->isVisible())
+            continue;
+
+        const auto title = window->getName();
+        const auto r = window->getScreenBounds();
+        out << r.getX() << ' ' << r.getY() << ' ' << r.getWidth() << ' ' << r.getHeight() << ' ' << title << ": \n";
+
+        std::map<juce::Component*, juce::String> labelled;
+        findLabels (*window, labelled);
+        describe (*window, title, labelled, out);
+    }
+
+    return out;
+}
+
+void LayoutMap::timerCallback()
+{
+    const auto map = describeDesktop();
+
+    if (map == written)
+        return;
+
+    // Written beside and renamed, so a reader never sees half a map.
+    const auto temporary = file.getSiblingFile (file.getFileName() + ".new");
+
+    if (temporary.replaceWithText (map, false, false, "\n") && temporary.moveFileTo (file))
+        written = map;
+}
+
+} // namespace Work

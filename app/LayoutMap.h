@@ -1,0 +1,37 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace Work
+{
+
+/** Where every part of every window lies on the screen, written to a text file as long as the
+    program runs, for the tests that drive the program with a mouse and for anyone checking a
+    layout. Only when the environment variable layoutMapVariable names the file.
+
+    One line per part: "x y width height window: name", screen coordinates, for every visible
+    component that has a name, every text button (named by its text) and every component a
+    label is attached to (named by the label's text, as "Audio buffer size:"), and every item of
+    an open menu or list (named by its text, in the window "menu"); a choice box has
+    a second line with what it shows ("Audio buffer size: = 512 samples (10.7 ms)"). The file is
+    rewritten, whole, when the map changes. [message] */
+class LayoutMap final : private juce::Timer
+{
+public:
+    static constexpr const char* layoutMapVariable = "VARNOLO_LAYOUT_MAP";
+
+    /** Starts writing when the variable is set; does nothing otherwise. */
+    LayoutMap();
+    ~LayoutMap() override;
+
+    /** The map of every window on the desktop now. */
+    [[nodiscard]] static juce::String describeDesktop();
+
+private:
+    void timerCallback() override;
+
+    juce::File file;
+    juce::String written;
+};
+
+} // namespace Work
