@@ -129,6 +129,9 @@ void MainAppWindow::buildContent()
     settingsFile.setValue (windowStateKey, state);
     restoreWindowStateFromString (state);
 
+    if (auto* clock = engine.getClock())
+        clock->setOutputStateClient (&screen.getMidi());
+
     if (const auto error = engine.openAudio(); error.isNotEmpty())
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
                                                 error + "\n\nThe program runs without audio until a device is chosen.");
@@ -188,9 +191,17 @@ void MainAppWindow::showOptions()
     if (midiLog != nullptr)
         midiLog->setVisible (false);
 
+    auto* content =
+        new OptionsComponent (settings, audio->getDevice(), audio->getNumEngineInputs(), audio->getNumEngineOutputs());
+
+    // The clock was held while the options were open; it may send again.
+    content->onClosed = [this] {
+        if (auto* looper = engine.getLooper())
+            looper->postFromMessageThread ({ CommandCode::clockOutput, 1, 0, 0, juce::Time::currentTimeMillis() });
+    };
+
     juce::DialogWindow::LaunchOptions options;
-    options.content.setOwned (
-        new OptionsComponent (settings, audio->getDevice(), audio->getNumEngineInputs(), audio->getNumEngineOutputs()));
+    options.content.setOwned (content);
     options.dialogTitle = "Options";
     options.dialogBackgroundColour = ColourPalette::backgroundColour();
     options.componentToCentreAround = this;
@@ -207,6 +218,9 @@ void MainAppWindow::showPlayingMenus (bool playing)
 void MainAppWindow::closeContent()
 {
     engine.closeAudio();
+
+    if (auto* clock = engine.getClock())
+        clock->setOutputStateClient (nullptr);
 
     if (contentBuilding)
     {

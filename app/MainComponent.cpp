@@ -19,7 +19,7 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
     inputs = std::make_unique<InputChannelsComponent> (looper, meterImages, EngineRuntime::numInputs, true, 0, 0, false);
     loopChannels = std::make_unique<LoopChannelsComponent> (looper, meterImages, *engine.getCursorWord(),
                                                             audio.getNumLoopChannels(), audio.getNumBuses());
-    transport = std::make_unique<TransportComponent> (settings, looper);
+    transport = std::make_unique<TransportComponent> (settings, looper, engine.getTapTempo());
     mixBuses = std::make_unique<MixBusesComponent> (looper, meterImages, audio.getNumBuses());
     loopInfo = std::make_unique<LoopInfoComponent>();
     notice = std::make_unique<FadeLabelComponent> (palette.highlight, palette.foreground, palette.background, 1000);
@@ -42,6 +42,15 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
          std::initializer_list<juce::Component*> { inputs.get(), loopChannels.get(), transport.get(), mixBuses.get(), &midi,
                                                    loopInfo.get(), notice.get(), &deviceStatus, &diagnostics })
         addAndMakeVisible (child);
+
+    midi.onOutputClicked = [this] {
+        looper.postFromMessageThread (
+            { CommandCode::clockOutput, clockOutputOn ? 0 : 1, 0, 0, juce::Time::currentTimeMillis() });
+    };
+    midi.onBeatsPerBarChosen = [this] (int beatsPerBar) { engine.setBeatsPerBar (beatsPerBar); };
+
+    if (auto* tapTempo = engine.getTapTempo())
+        midi.showBeatsPerBar (tapTempo->getBeatsPerBar());
 
     confirmation = std::make_unique<SecondWindow> (looper);
     confirmation->onCancel = [this] {
@@ -273,7 +282,23 @@ void MainComponent::toMainShown (int bus, bool on)
 
 void MainComponent::clockOutputShown (bool on)
 {
+    clockOutputOn = on;
     midi.setOutputState (on);
+}
+
+void MainComponent::clockMessage (const LooperMessage& message)
+{
+    switch (message.code)
+    {
+        case NoticeCode::clockTempo:
+        case NoticeCode::tempoValue:
+            midi.showTempo (message.first);
+            if (auto* tap = transport->getTapTempoButton(); tap != nullptr && message.code == NoticeCode::tempoValue)
+                tap->showTempo (message.first);
+            break;
+        case NoticeCode::clockBeatsPerBar: midi.showBeatsPerBar (message.first); break;
+        default: break; // the output light follows the clock itself
+    }
 }
 
 void MainComponent::statusShown (const LooperStatus& status)

@@ -79,6 +79,7 @@ public:
     void busSelectionShown (int loopChannel, int bus) override;
     void toMainShown (int bus, bool on) override;
     void clockOutputShown (bool on) override;
+    void clockMessage (const LooperMessage& message) override;
     void statusShown (const LooperStatus& status) override;
     void textShown (const char* text) override;
     void midiInputIgnoredShown() override;
@@ -125,6 +126,7 @@ private:
 
     static inline MainComponent* instance = nullptr;
     bool mainLoopShown = false;
+    bool clockOutputOn = true; // as the clock starts
 
     EngineRuntime& engine;
     VarnoloLooper& looper;

@@ -18,6 +18,19 @@ EngineRuntime::EngineRuntime (MainSettings& settingsToUse, MidiInputCallbackMana
     if (midiInput != nullptr)
         jackMidi = std::make_unique<JackMidiPorts> (*midiInput);
 
+    if (mainAudio != nullptr)
+    {
+        tapTempo = std::make_unique<TapTempo> (
+            settings.getUserSettings().getIntValue (beatsPerBarKey, TapTempo::defaultBeatsPerBar));
+        clock = std::make_unique<MidiClockSender> (*tapTempo);
+        tapTempo->setClock (clock.get());
+        clock->setFrameOutput (jackMidi.get());
+        ownClockPair = { clock.get(), tapTempo.get() };
+        clockPair = &ownClockPair;
+        clock->startThread();
+        mainAudio->getDevice().getDeviceManager().addChangeListener (this);
+    }
+
     settings.addListener (this);
     applySettings();
 }
@@ -26,6 +39,15 @@ EngineRuntime::~EngineRuntime()
 {
     settings.removeListener (this);
     teardownEngine();
+
+    if (clock != nullptr)
+    {
+        mainAudio->getDevice().getDeviceManager().removeChangeListener (this);
+        clock->stopThread();
+        clock->setDeviceOutput (nullptr);
+        clock->setFrameOutput (nullptr);
+    }
+
     jackMidi = nullptr;
     mainAudio = nullptr;
     MemorySystem::stopSampleMemory();
@@ -47,13 +69,50 @@ bool EngineRuntime::buildEngine()
     auto* looper = mainAudio->getLooper();
     looper->setCursorWord (cursors.get());
     looper->setClock (clockPair);
+
+    if (clockPair == &ownClockPair)
+    {
+        clock->setMainClient (looper);
+        tapTempo->setClient (looper);
+        // Takes new beats per bar, and stamps the block for the clock, before the engine runs.
+        [[maybe_unused]] const auto added = mainAudio->getDevice().addPreAudioCallbackClient (tapTempo.get());
+    }
+
     applySettings();
     return true;
 }
 
+void EngineRuntime::setBeatsPerBar (int beatsPerBar)
+{
+    if (tapTempo == nullptr)
+        return;
+
+    tapTempo->setBeatsPerBar (beatsPerBar);
+    settings.getUserSettings().setValue (beatsPerBarKey, tapTempo->getBeatsPerBar());
+}
+
+void EngineRuntime::refreshClockOutput()
+{
+    if (clock == nullptr)
+        return;
+
+    const auto identifier = mainAudio->getDevice().getDeviceManager().getDefaultMidiOutputIdentifier();
+
+    if (identifier == clockOutputIdentifier)
+        return;
+
+    clockOutputIdentifier = identifier;
+    clock->setDeviceOutput (ClockDeviceOutput::open (identifier));
+}
+
 juce::String EngineRuntime::openAudio()
 {
-    return mainAudio != nullptr ? mainAudio->openAudio() : juce::String ("There is no sample memory to record into.");
+    if (mainAudio == nullptr)
+        return "There is no sample memory to record into.";
+
+    const auto error = mainAudio->openAudio();
+    refreshClockOutput();
+    return error;
 }
 
 void EngineRuntime::closeAudio()
@@ -68,6 +127,14 @@ void EngineRuntime::teardownEngine()
         return;
 
     closeAudio();
+
+    if (tapTempo != nullptr)
+    {
+        mainAudio->getDevice().removePreAudioCallbackClient (tapTempo.get());
+        tapTempo->setClient (nullptr);
+        clock->setMainClient (nullptr);
+    }
+
     mainAudio->teardownEngine();
     cursors = nullptr;
 }

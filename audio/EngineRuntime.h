@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ClockDeviceOutput.h"
 #include "JackMidiPorts.h"
 #include "MainAudio.h"
 #include "engine/CursorWord.h"
 #include "engine/MidiClock.h"
+#include "midi/MidiClockSender.h"
+#include "midi/TapTempo.h"
 #include "settings/MainSettings.h"
 
 #include <cstdint>
@@ -17,9 +20,10 @@ namespace Work
 
     It owns, in the order they are made: the engine runtime and the sample pool (for its whole
     life), MainAudio (the device, the MIDI mapping manager and, between buildEngine and
-    teardownEngine, the looper and the mixer), the program's JACK MIDI ports, and the record
-    cursors' word, which the looper is given before audio starts. It holds the slot for the MIDI
-    clock pair.
+    teardownEngine, the looper and the mixer), the program's JACK MIDI ports, the MIDI clock
+    with its tempo source and its thread, and the record cursors' word, which the looper is
+    given before audio starts. The clock sends to the JACK MIDI output port and to the MIDI
+    output device chosen in the options; the beats per bar are kept in the settings file.
 
     Options reach the engine by one route: applySettings reads every option the engine uses
     from MainSettings and writes it into its consumer (the looper's options and latency offset,
@@ -32,7 +36,9 @@ namespace Work
     Threads: message thread only. The audio thread reaches the objects owned here through the
     device callback, never through this class.
 */
-class EngineRuntime final : private MainSettings::Listener
+class EngineRuntime final
+    : private MainSettings::Listener
+    , private juce::ChangeListener
 {
 public:
     /** The shipped engine: 2 mono inputs, 8 mono loop channels, 1 stereo bus, 1 record cursor. */
@@ -68,9 +74,19 @@ public:
     /** [message] Reads every option the engine uses into its consumer. */
     void applySettings();
 
-    /** [message, before buildEngine] The MIDI clock and its tempo source, or null. Not owned. */
+    /** [message, before buildEngine] The MIDI clock and its tempo source the looper is given;
+        the runtime's own unless replaced (tests), null for none. Not owned. */
     void setClockPair (MidiClockPair* pair) noexcept { clockPair = pair; }
     [[nodiscard]] MidiClockPair* getClockPair() const noexcept { return clockPair; }
+
+    /** The runtime's MIDI clock and tempo source, null without a pool. */
+    [[nodiscard]] MidiClockSender* getClock() noexcept { return clock.get(); }
+    [[nodiscard]] TapTempo* getTapTempo() noexcept { return tapTempo.get(); }
+
+    /** [message] New beats per bar (1 to 19) for the clock, kept in the settings file. */
+    void setBeatsPerBar (int beatsPerBar);
+
+    static constexpr const char* beatsPerBarKey = "clockBeatsPerBar";
 
     [[nodiscard]] MainAudio* getMainAudio() noexcept { return mainAudio.get(); }
     [[nodiscard]] VarnoloLooper* getLooper() noexcept { return mainAudio != nullptr ? mainAudio->getLooper() : nullptr; }
@@ -85,12 +101,20 @@ public:
 private:
     void optionChanged (Setting&) override { applySettings(); }
 
+    /** The device manager changed: the clock follows the MIDI output chosen there. */
+    void changeListenerCallback (juce::ChangeBroadcaster*) override { refreshClockOutput(); }
+    void refreshClockOutput();
+
     MainSettings& settings;
     std::uint32_t poolMegabytes = 0;
     std::unique_ptr<MainAudio> mainAudio;
     std::unique_ptr<JackMidiPorts> jackMidi;
     std::unique_ptr<CursorWord> cursors;
+    std::unique_ptr<TapTempo> tapTempo;
+    std::unique_ptr<MidiClockSender> clock;
+    MidiClockPair ownClockPair;
     MidiClockPair* clockPair = nullptr;
+    juce::String clockOutputIdentifier;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EngineRuntime)
 };

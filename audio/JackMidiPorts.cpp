@@ -3,6 +3,7 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Work
@@ -27,7 +28,8 @@ struct JackMidiPorts::Jack
                  && find (onShutdown, "jack_on_shutdown") && find (getSampleRate, "jack_get_sample_rate")
                  && find (framesSinceCycleStart, "jack_frames_since_cycle_start")
                  && find (midiGetEventCount, "jack_midi_get_event_count") && find (midiEventGet, "jack_midi_event_get")
-                 && find (midiClearBuffer, "jack_midi_clear_buffer");
+                 && find (midiClearBuffer, "jack_midi_clear_buffer") && find (midiEventWrite, "jack_midi_event_write")
+                 && find (lastFrameTime, "jack_last_frame_time");
 
         // libjack reports a missing server on stderr; the program tells the performer itself.
         if (void (*setErrorFunction) (void (*) (const char*)) = nullptr; find (setErrorFunction, "jack_set_error_function"))
@@ -51,6 +53,8 @@ struct JackMidiPorts::Jack
     decltype (&::jack_midi_get_event_count) midiGetEventCount = nullptr;
     decltype (&::jack_midi_event_get) midiEventGet = nullptr;
     decltype (&::jack_midi_clear_buffer) midiClearBuffer = nullptr;
+    decltype (&::jack_midi_event_write) midiEventWrite = nullptr;
+    decltype (&::jack_last_frame_time) lastFrameTime = nullptr;
 
     jack_client_t* client = nullptr;
     jack_port_t* input = nullptr;
@@ -158,7 +162,72 @@ void JackMidiPorts::process (std::uint32_t numFrames) noexcept
     }
 
     if (auto* out = jack->portGetBuffer (jack->output, numFrames))
+    {
         jack->midiClearBuffer (out);
+        writeClock (out, numFrames);
+    }
+}
+
+std::uint32_t JackMidiPorts::cycleFrame() noexcept
+{
+    // The server's frame time at the start of the cycle being processed: the same for every
+    // client of the cycle, the engine's included.
+    auto* client = jack->client;
+    return open.load (std::memory_order_acquire) && client != nullptr ? jack->lastFrameTime (client) : 0;
+}
+
+void JackMidiPorts::put (std::uint32_t frame, const std::uint8_t* bytes, int size) noexcept
+{
+    if (! open.load (std::memory_order_relaxed) || size <= 0 || size > 4)
+        return;
+
+    OutgoingMessage message;
+    message.frame = frame;
+    message.size = size;
+    std::copy (bytes, bytes + size, message.bytes);
+    outgoing.push (message); // a full queue drops it
+}
+
+void JackMidiPorts::writeClock (void* buffer, std::uint32_t numFrames) noexcept
+{
+    while (const auto* message = outgoing.pop())
+        if (numWaiting < maxWaiting)
+            waiting[std::size_t (numWaiting++)] = *message;
+
+    if (numWaiting == 0)
+        return;
+
+    // One period after the frame each message belongs to; late ones (the engine missed a
+    // cycle) go at the cycle's start. Kept in time order, as JACK requires.
+    const auto cycleStart = jack->lastFrameTime (jack->client);
+    const auto delayOf = [cycleStart, numFrames] (const OutgoingMessage& m) {
+        return std::int64_t (std::int32_t (m.frame + numFrames - cycleStart));
+    };
+    // An insertion sort: stable, in place (a library sort may allocate), and the messages come
+    // nearly in order anyway.
+    for (int i = 1; i < numWaiting; ++i)
+    {
+        const auto message = waiting[std::size_t (i)];
+        int j = i;
+        for (; j > 0 && delayOf (waiting[std::size_t (j - 1)]) > delayOf (message); --j)
+            waiting[std::size_t (j)] = waiting[std::size_t (j - 1)];
+        waiting[std::size_t (j)] = message;
+    }
+
+    int kept = 0;
+    for (int i = 0; i < numWaiting; ++i)
+    {
+        const auto& message = waiting[std::size_t (i)];
+        const auto offset = delayOf (message);
+
+        if (offset >= std::int64_t (numFrames))
+            waiting[std::size_t (kept++)] = message;
+        else
+            jack->midiEventWrite (buffer, std::uint32_t (std::max<std::int64_t> (0, offset)), message.bytes,
+                                  std::size_t (message.size));
+    }
+
+    numWaiting = kept;
 }
 
 } // namespace Work

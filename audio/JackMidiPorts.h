@@ -1,9 +1,12 @@
 #pragma once
 
+#include "engine/LockFreeFifo.h"
+#include "midi/MidiClockSender.h"
 #include "midi/MidiInputCallbackManager.h"
 
 #include <juce_events/juce_events.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -25,9 +28,17 @@ namespace Work
     away the client is closed, and every second, on the message thread, the ports try to come
     back. libjack is loaded when the program runs: without it there are simply no ports.
 
+    The output port carries the MIDI clock. The audio thread puts each message with the frame,
+    on the server's frame clock, of the sample it belongs to; the process callback writes it one
+    period later, at the same place in the cycle. Whether the engine's own client runs before
+    or after this one in a cycle, every message keeps the same distance to its sample: the clock
+    never jitters against the loop.
+
     Threads: construction, destruction and the retry timer [message]; the process callback
-    [jack]. */
-class JackMidiPorts final : private juce::Timer
+    [jack]; cycleFrame and put [audio]. */
+class JackMidiPorts final
+    : public ClockFrameOutput
+    , private juce::Timer
 {
 public:
     static constexpr const char* clientName = "Varnolo-MIDI";
@@ -48,6 +59,13 @@ public:
         ago; what the process callback stamps each event with. */
     [[nodiscard]] static std::int64_t timeOfFrame (double cycleStartMs, std::uint32_t frame, double sampleRate) noexcept;
 
+    // ClockFrameOutput [audio]
+    std::uint32_t cycleFrame() noexcept override;
+    void put (std::uint32_t frame, const std::uint8_t* bytes, int size) noexcept override;
+
+    /** Messages the output holds at most while they wait for their cycle. */
+    static constexpr int maxWaiting = 1024;
+
 private:
     struct Jack;
 
@@ -55,8 +73,19 @@ private:
     bool openClient();
     void closeClient();
     void process (std::uint32_t numFrames) noexcept;
+    void writeClock (void* buffer, std::uint32_t numFrames) noexcept;
+
+    struct OutgoingMessage
+    {
+        std::uint32_t frame = 0;
+        std::uint8_t bytes[4] {};
+        int size = 0;
+    };
 
     std::unique_ptr<Jack> jack;
+    LockFreeFifo<OutgoingMessage> outgoing { maxWaiting };
+    std::array<OutgoingMessage, maxWaiting> waiting {};
+    int numWaiting = 0;
     MidiInputCallbackManager::Source source;
     std::atomic<bool> open { false };
     std::atomic<bool> serverGone { false };

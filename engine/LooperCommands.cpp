@@ -178,7 +178,7 @@ VarnoloLooper::Flow VarnoloLooper::execute (const LooperCommand& command) noexce
         case CommandCode::freeLoops: return toggleFreeLoops();
         case CommandCode::loopDivision: return stepLoopDivision();
         case CommandCode::toMain: return toggleToMain (command);
-        case CommandCode::clockOutput: return switchClockOutputOff();
+        case CommandCode::clockOutput: return switchClockOutput (command.first != 0);
         case CommandCode::eraseChannel: return eraseChannel (command);
         default: return Flow::proceed;
     }
@@ -539,12 +539,13 @@ VarnoloLooper::Flow VarnoloLooper::toggleToMain (const LooperCommand& command) n
     return Flow::proceed;
 }
 
-VarnoloLooper::Flow VarnoloLooper::switchClockOutputOff() noexcept
+VarnoloLooper::Flow VarnoloLooper::switchClockOutput (bool on) noexcept
 {
-    current->clockEnabled = false;
+    // On again only where the clock knows the loop's bars; off always.
+    current->clockEnabled = on && current->clockBeatsPerBar != 0 && current->clockBars != 0;
     if (auto* manager = clockManager())
-        manager->enable (false);
-    postNotice (NoticeCode::clockOutputChanged, 0);
+        manager->enable (on);
+    postNotice (NoticeCode::clockOutputChanged, on ? 1 : 0);
     return Flow::proceed;
 }
 

@@ -130,7 +130,8 @@ public:
     void showNotice() override;
 
     // TapTempoProcessorClient [clock side]
-    void beatsPerBarChanged (int value) override { clockMessages.push ({ NoticeCode::clockBeatsPerBar, value, 0 }); }
+    // The tempo source reports on the audio thread, through its own queue.
+    void beatsPerBarChanged (int value) override { tempoMessages.push ({ NoticeCode::clockBeatsPerBar, value, 0 }); }
     void tempoChanged (int value) override { tempoMessages.push ({ NoticeCode::tempoValue, value, 0 }); }
 
     // State, for views and tests.
@@ -173,7 +174,7 @@ private:
     Flow toggleFreeLoops() noexcept;
     Flow stepLoopDivision() noexcept;
     Flow toggleToMain (const LooperCommand& command) noexcept;
-    Flow switchClockOutputOff() noexcept;
+    Flow switchClockOutput (bool on) noexcept;
     Flow eraseChannel (const LooperCommand& command) noexcept;
 
     /** [audio] A text for the performer. */

@@ -2,6 +2,7 @@
 
 #include "ColourPalette.h"
 #include "Drawing.h"
+#include "midi/TapTempo.h"
 
 namespace Work
 {
@@ -80,7 +81,7 @@ MidiComponent::MidiComponent()
     , output (MidiLight::Mode::state, juce::Colour (0xffffa500), Drawing::palette().background.brighter (0.2f))
 {
     const auto& palette = Drawing::palette();
-    for (auto* label : { &title, &inLabel, &outLabel })
+    for (auto* label : { &title, &inLabel, &outLabel, &tempoLabel, &beatsLabel })
     {
         label->setColour (juce::Label::textColourId, palette.highlight.interpolatedWith (palette.foreground, 0.3f));
         label->setJustificationType (juce::Justification::centred);
@@ -92,8 +93,58 @@ MidiComponent::MidiComponent()
     title.setText ("MIDI", juce::dontSendNotification);
     inLabel.setText ("in", juce::dontSendNotification);
     outLabel.setText ("out", juce::dontSendNotification);
+    tempoLabel.setName ("Tempo");
+    beatsLabel.setName ("Beats Per Bar");
+    output.setName ("MIDI Clock Output");
+    output.setInterceptsMouseClicks (false, false);
+    showTempo (0);
+    showBeatsPerBar (beatsPerBar);
     addAndMakeVisible (input);
     addAndMakeVisible (output);
+}
+
+void MidiComponent::showTempo (int tempoMilliBpm)
+{
+    tempoLabel.setText (tempoMilliBpm > 0 ? juce::String ((tempoMilliBpm + 500) / 1000) + " bpm" : juce::String ("- bpm"),
+                        juce::dontSendNotification);
+}
+
+void MidiComponent::showBeatsPerBar (int value)
+{
+    beatsPerBar = value;
+    beatsLabel.setText (juce::String (value) + "/bar", juce::dontSendNotification);
+}
+
+void MidiComponent::mouseDown (const juce::MouseEvent& e)
+{
+    const auto where = e.getPosition();
+
+    if (output.getBounds().expanded (4).contains (where) || outLabel.getBounds().contains (where))
+    {
+        if (onOutputClicked)
+            onOutputClicked();
+    }
+    else if (beatsLabel.getBounds().contains (where))
+    {
+        chooseBeatsPerBar();
+    }
+}
+
+void MidiComponent::chooseBeatsPerBar()
+{
+    juce::PopupMenu menu;
+    menu.addSectionHeader ("Beats per bar");
+    for (int n = TapTempo::minBeatsPerBar; n <= TapTempo::maxBeatsPerBar; ++n)
+        menu.addItem (n, juce::String (n), true, n == beatsPerBar);
+
+    menu.showMenuAsync (juce::PopupMenu::Options().withTargetComponent (&beatsLabel),
+                        [safe = juce::Component::SafePointer<MidiComponent> (this)] (int chosen) {
+                            if (safe == nullptr || chosen <= 0)
+                                return;
+                            safe->showBeatsPerBar (chosen);
+                            if (safe->onBeatsPerBarChosen)
+                                safe->onBeatsPerBarChosen (chosen);
+                        });
 }
 
 void MidiComponent::layoutForHeight (int height)
@@ -103,15 +154,18 @@ void MidiComponent::layoutForHeight (int height)
 
 void MidiComponent::resized()
 {
-    // Top to bottom: the title, the input light and its label, the output light and its label.
+    // Top to bottom: the title, the input light and its label, the output light and its label,
+    // the tempo and the beats per bar.
     const auto w = getWidth(), h = getHeight();
-    const auto row = h / 8;
-    const auto light = std::min (w * 3 / 5, (h - 4 * row) / 2);
-    const auto gap = (h - 3 * row - 2 * light) / 4;
+    const auto row = h / 10;
+    const auto light = std::min (w * 3 / 5, (h - 6 * row) / 2);
+    const auto gap = (h - 5 * row - 2 * light) / 5;
 
     title.setFont (juce::Font (float (row) * 0.9f, juce::Font::bold));
-    inLabel.setFont (juce::Font (float (row) * 0.8f, juce::Font::bold));
-    outLabel.setFont (juce::Font (float (row) * 0.8f, juce::Font::bold));
+    for (auto* label : { &inLabel, &outLabel })
+        label->setFont (juce::Font (float (row) * 0.8f, juce::Font::bold));
+    for (auto* label : { &tempoLabel, &beatsLabel })
+        label->setFont (juce::Font (float (row) * 0.75f, juce::Font::bold));
 
     auto y = gap;
     title.setBounds (0, y, w, row);
@@ -121,6 +175,9 @@ void MidiComponent::resized()
     y += light + row + gap;
     output.setBounds ((w - light) / 2, y, light, light);
     outLabel.setBounds (0, y + light, w, row);
+    y += light + row + gap;
+    tempoLabel.setBounds (0, y, w, row);
+    beatsLabel.setBounds (0, y + row, w, row);
 }
 
 void MidiComponent::guiTimerCallback (std::int64_t nowMs, int)

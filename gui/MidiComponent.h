@@ -2,11 +2,13 @@
 
 #include "engine/GuiTimerClient.h"
 #include "engine/LockFreeFifo.h"
+#include "midi/MidiClockSender.h"
 #include "midi/MidiGuiManager.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
+#include <functional>
 
 namespace Work
 {
@@ -52,11 +54,14 @@ private:
 };
 
 /** The MIDI panel of the main screen: the input light, which flashes on every message that is
-    not filtered, and the output light, which shows the MIDI clock output. [message] */
+    not filtered; the output light, lit while the MIDI clock sends (a click switches the clock
+    output on or off); the clock's tempo and its beats per bar (a click chooses them).
+    [message], except the clients' calls */
 class MidiComponent final
     : public juce::Component
     , public GuiTimerClient
     , public MidiGuiManager::MidiInputCallbackNotificationClient
+    , public MidiClockSender::MidiOutputCallbackStateClient
 {
 public:
     MidiComponent();
@@ -67,19 +72,37 @@ public:
     /** [any] The clock output's state. */
     void setOutputState (bool on) noexcept { output.setState (on); }
 
+    /** [audio] The clock started or stopped sending. */
+    void stateChanged (bool on) noexcept override { output.setState (on); }
+
+    /** The tempo, in thousandths of a beat per minute (0: none yet), and the beats per bar. */
+    void showTempo (int tempoMilliBpm);
+    void showBeatsPerBar (int beatsPerBar);
+
+    /** A click on the output light; on the beats per bar, with the number chosen. */
+    std::function<void()> onOutputClicked;
+    std::function<void (int)> onBeatsPerBarChosen;
+
+    [[nodiscard]] juce::String getTempoText() const { return tempoLabel.getText(); }
+    [[nodiscard]] juce::String getBeatsPerBarText() const { return beatsLabel.getText(); }
+
     /** Sized from the height the screen asks for: a third of it wide. */
     void layoutForHeight (int height);
 
     void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
     void paint (juce::Graphics& g) override;
     void resized() override;
+    void mouseDown (const juce::MouseEvent& e) override;
 
     [[nodiscard]] MidiLight& getInputLight() noexcept { return input; }
     [[nodiscard]] MidiLight& getOutputLight() noexcept { return output; }
 
 private:
+    void chooseBeatsPerBar();
+
     MidiLight input, output;
-    juce::Label title, inLabel, outLabel;
+    juce::Label title, inLabel, outLabel, tempoLabel, beatsLabel;
+    int beatsPerBar = 4;
 };
 
 } // namespace Work

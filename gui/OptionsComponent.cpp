@@ -115,6 +115,9 @@ OptionsComponent::~OptionsComponent()
     device.saveState();
     settings.setOptionsDialogOpen (false);
     clearTabs();
+
+    if (onClosed)
+        onClosed();
     audio = nullptr;
     general = nullptr;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "audio/AudioDevice.h"
 #include "settings/MainSettings.h"
 
@@ -54,6 +56,9 @@ public:
 
     OptionsComponent (MainSettings& settings, AudioDevice& device, int numInputs, int numOutputs);
     ~OptionsComponent() override;
+
+    /** Called as the dialog goes, after the settings are stored. */
+    std::function<void()> onClosed;
 
 private:
     MainSettings& settings;

@@ -134,6 +134,22 @@ PlayResyncButton::PlayResyncButton (VarnoloLooper& l)
 {
 }
 
+TapTempoButton::TapTempoButton (VarnoloLooper& l, TapTempo& tempoToUse)
+    : LabelledCommandButton ("Tap Tempo", l, {}, { "Tap", "" })
+    , tempo (tempoToUse)
+{
+}
+
+void TapTempoButton::showTempo (int tempoMilliBpm)
+{
+    setLabel ({ "Tap", tempoMilliBpm > 0 ? juce::String ((tempoMilliBpm + 500) / 1000) : juce::String() });
+}
+
+void TapTempoButton::execute (std::int64_t timeMs) noexcept
+{
+    tempo.tap (timeMs);
+}
+
 ResetLoopsButton::ResetLoopsButton (const juce::String& name, VarnoloLooper& l, bool emphasised)
     : LabelledCommandButton (name, l, { CommandCode::resetLoops }, { "Reset", emphasised ? "Loops?" : "Loops" }, emphasised)
 {

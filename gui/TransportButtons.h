@@ -2,6 +2,7 @@
 
 #include "MultipleImageButton.h"
 #include "engine/VarnoloLooper.h"
+#include "midi/TapTempo.h"
 
 namespace Work
 {
@@ -64,6 +65,22 @@ class PlayResyncButton final : public LabelledCommandButton
 {
 public:
     explicit PlayResyncButton (VarnoloLooper& looper);
+};
+
+/** Taps the beat for the MIDI clock: the tap is given to the tempo source on the audio thread,
+    with the time of the press. Shows the tapped tempo under its name. */
+class TapTempoButton final : public LabelledCommandButton
+{
+public:
+    TapTempoButton (VarnoloLooper& looper, TapTempo& tempo);
+
+    /** [message] The tempo to show, in thousandths of a beat per minute; 0 for none yet. */
+    void showTempo (int tempoMilliBpm);
+
+private:
+    void execute (std::int64_t timeMs) noexcept override;
+
+    TapTempo& tempo;
 };
 
 /** Asks to reset every loop (1015); the confirmation window holds an emphasised one. */

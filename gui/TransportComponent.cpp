@@ -15,7 +15,7 @@ std::unique_ptr<Button> TransportComponent::make (bool wanted, Args&&... args)
     return button;
 }
 
-TransportComponent::TransportComponent (const MainSettings& settings, VarnoloLooper& looper)
+TransportComponent::TransportComponent (const MainSettings& settings, VarnoloLooper& looper, TapTempo* tempo)
 {
     const auto durations = settings.durationButtonsMode.getIndex();
     const auto division = settings.loopDivisionMode.getIndex();
@@ -32,6 +32,9 @@ TransportComponent::TransportComponent (const MainSettings& settings, VarnoloLoo
     playResync = make<PlayResyncButton> (settings.showPlayResyncButton.isOn(), looper);
     loopDivision = make<LoopDivision1234Button> (division != 0, looper, division);
     eraseChannel = make<EraseChannelButton> (settings.showEraseChannelButton.isOn(), looper, 0);
+
+    if (tempo != nullptr)
+        tapTempo = make<TapTempoButton> (true, looper, *tempo);
 }
 
 TransportComponent::~TransportComponent() = default;
@@ -46,7 +49,7 @@ std::vector<juce::Component*> TransportComponent::getButtonsInRowOrder() const
     std::vector<juce::Component*> row;
     for (juce::Component* button : std::initializer_list<juce::Component*> {
              startStop.get(), playResync.get(), resetLoops.get(), resetMix.get(), redo.get(), undo.get(), eraseChannel.get(),
-             extraButton1.get(), multiplyDuration.get(), addDuration.get(), changePlaybackDirection.get(),
+             tapTempo.get(), multiplyDuration.get(), addDuration.get(), changePlaybackDirection.get(),
              nonRhythmicalLoops.get(), loopDivision.get(), extraButton2.get(), extraButton3.get() })
         if (button != nullptr)
             row.push_back (button);
@@ -74,7 +77,7 @@ void TransportComponent::layoutForButtonSize (int size)
     place (redo.get(), 0);
     place (undo.get(), 0);
     place (eraseChannel.get(), 0);
-    place (extraButton1.get(), 0);
+    place (tapTempo.get(), 0);
     place (multiplyDuration.get(), 0);
     place (addDuration.get(), 0);
     place (changePlaybackDirection.get(), 0);
@@ -103,6 +106,7 @@ void TransportComponent::connectCommands (CommandWiring& wiring)
     connect (playResync.get());
     connect (loopDivision.get());
     connect (eraseChannel.get());
+    connect (tapTempo.get());
 }
 
 void TransportComponent::setRunning (bool running)

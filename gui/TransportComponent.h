@@ -16,12 +16,14 @@ namespace Work
     start/stop, reset-loops, undo, redo and direction buttons always exist.
 
     The row is laid out for a button size chosen by the main component: square buttons side by
-    side with small gaps, three reserved places kept empty, half a button of room at the end.
+    side with small gaps, the tap button in the first of three reserved places (the other two
+    kept empty), half a button of room at the end.
     It shows the engine's state as the looper's GUI pass reports it. [message] */
 class TransportComponent final : public juce::Component
 {
 public:
-    TransportComponent (const MainSettings& settings, VarnoloLooper& looper);
+    /** With a tempo source, the first reserved place holds the tap button. */
+    TransportComponent (const MainSettings& settings, VarnoloLooper& looper, TapTempo* tempo = nullptr);
     ~TransportComponent() override;
 
     [[nodiscard]] static int gapFor (int buttonSize) noexcept { return std::min (int (0.1f * float (buttonSize)), 2); }
@@ -50,6 +52,7 @@ public:
     RedoButton& getRedoButton() noexcept { return *redo; }
     ChangePlaybackDirectionButton& getDirectionButton() noexcept { return *changePlaybackDirection; }
     AddDurationButton* getAddDurationButton() noexcept { return addDuration.get(); }
+    TapTempoButton* getTapTempoButton() noexcept { return tapTempo.get(); }
 
 private:
     template <typename Button, typename... Args>
@@ -57,7 +60,7 @@ private:
 
     std::unique_ptr<AddDurationButton> addDuration;
     std::unique_ptr<EraseChannelButton> eraseChannel;
-    std::unique_ptr<SimpleImageButton> extraButton1;
+    std::unique_ptr<TapTempoButton> tapTempo; // the first reserved place
     std::unique_ptr<LoopDivision1234Button> loopDivision;
     std::unique_ptr<MultiplyDurationButton> multiplyDuration;
     std::unique_ptr<ResetLoopsButton> resetLoops;
@@ -66,7 +69,7 @@ private:
     std::unique_ptr<UndoButton> undo;
     std::unique_ptr<RedoButton> redo;
     std::unique_ptr<ChangePlaybackDirectionButton> changePlaybackDirection;
-    std::unique_ptr<SimpleImageButton> extraButton2, extraButton3;
+    std::unique_ptr<SimpleImageButton> extraButton2, extraButton3; // reserved, empty
     std::unique_ptr<NonRhythmicalLoopsButton> nonRhythmicalLoops;
     std::unique_ptr<PlayResyncButton> playResync;
     int buttonCount = 0;

@@ -45,7 +45,7 @@ TEST_F (MainComponentTest, TheFittedLayoutKeepsEveryPanelInsideTheWindow)
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
 
     MainComponent screen (*engine, *settings);
-    EXPECT_EQ (screen.getTransport().getButtonCount(), 12);
+    EXPECT_EQ (screen.getTransport().getButtonCount(), 13) << "every button the options allow, and the tap";
 
     for (const auto& [w, h] : { std::pair { 800, 600 }, { 1024, 768 }, { 1920, 1080 }, { 3000, 2000 }, { 800, 2000 } })
     {

@@ -357,6 +357,30 @@ TEST (Looper, TransportEventsReachTheClockAndItsAnswersTheGui)
     EXPECT_TRUE (clock.saw ("reset"));
 }
 
+TEST (Looper, WithoutAClockEveryClockCommandStillChangesTheLoopersOwnState)
+{
+    LooperRig rig (100);
+    rig.at (10, C::punch, 0, 1, 0);
+    rig.at (2950, C::punch, 0, 1, 0);
+    rig.at (3200, C::direction, 2);
+    rig.at (3300, C::startStop);
+    rig.at (3400, C::clockOutput, 0);
+    rig.runUntil (3500);
+    rig.poll();
+    EXPECT_TRUE (rig.looper->isReversed());
+    EXPECT_FALSE (rig.looper->isPlaying());
+    EXPECT_TRUE (rig.gui.saw ("clock off"));
+
+    // On again is shown, but with no clock to know the loop's bars the loop set keeps it off.
+    rig.at (3600, C::clockOutput, 1);
+    rig.at (3700, C::startStop);
+    rig.runUntil (3800);
+    rig.poll();
+    EXPECT_TRUE (rig.gui.saw ("clock on"));
+    EXPECT_FALSE (rig.looper->getCurrentPart().clockEnabled);
+    EXPECT_TRUE (rig.looper->isPlaying());
+}
+
 TEST (Looper, StatusCarriesTheCycleRecordingAndTransport)
 {
     LooperRig rig (100);
