@@ -1,5 +1,7 @@
 #include "LayoutMap.h"
 
+#include "gui/FadeLabelComponent.h"
+
 #include <map>
 
 namespace Work
@@ -40,6 +42,12 @@ namespace
                 // What a choice box shows, as a line of its own: "Audio buffer size: = 512 samples".
                 if (auto* box = dynamic_cast<juce::ComboBox*> (child))
                     out << where << name << " = " << box->getText() << '\n';
+
+                // And what a named text shows: "Notice Line = The audio device is back".
+                if (auto* label = dynamic_cast<juce::Label*> (child))
+                    out << where << name << " = " << label->getText().replaceCharacters ("\r\n", "  ") << '\n';
+                else if (auto* fading = dynamic_cast<FadeLabelComponent*> (child))
+                    out << where << name << " = " << fading->getText().replaceCharacters ("\r\n", "  ") << '\n';
             }
 
             describe (*child, window, labelled, out);

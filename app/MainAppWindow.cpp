@@ -9,11 +9,16 @@
 namespace Work
 {
 
-namespace
+juce::StringArray MainAppWindow::otherSettingsKeys()
 {
-    const char* const windowStateKey = "windowState";
-    const char* const knownPluginsKey = "knownPlugins";
-} // namespace
+    return { windowStateKey,
+             knownPluginsKey,
+             AudioDevice::deviceStateKey,
+             EngineRuntime::beatsPerBarKey,
+             MidiGuiManager::mappingsKey,
+             MidiGuiManager::filterKey,
+             MidiGuiManager::lastFileKey };
+}
 
 MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackManager& midiInputToUse)
     : juce::DocumentWindow (ProductInfo::getNameWithVersion(), ColourPalette::backgroundColour(),
@@ -133,8 +138,10 @@ void MainAppWindow::buildContent()
         clock->setOutputStateClient (&screen.getMidi());
 
     if (const auto error = engine.openAudio(); error.isNotEmpty())
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
-                                                error + "\n\nThe program runs without audio until a device is chosen.");
+        juce::AlertWindow::showMessageBoxAsync (
+            juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
+            error
+                + "\n\nThe program runs without audio until a device is chosen, and opens the last one as soon as it can.");
 
     screen.getMixBuses().refreshEffects (*engine.getMainAudio());
     createMidiLogWindow();

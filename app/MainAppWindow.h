@@ -43,6 +43,12 @@ public:
 
     static MainAppWindow* getInstance() noexcept { return instance; }
 
+    static constexpr const char* windowStateKey = "windowState";
+    static constexpr const char* knownPluginsKey = "knownPlugins";
+
+    /** The settings file's entries kept by parts of the program other than the options. */
+    [[nodiscard]] static juce::StringArray otherSettingsKeys();
+
     /** Gives a window the main window's frame: resizable with a corner, within the size limits. */
     static void configureFrame (juce::DocumentWindow& window);
 

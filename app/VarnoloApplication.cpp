@@ -26,7 +26,7 @@ const juce::String VarnoloApplication::getApplicationVersion()
 
 void VarnoloApplication::initialise (const juce::String&)
 {
-    settings = std::make_unique<MainSettings>();
+    settings = std::make_unique<MainSettings> (juce::String(), MainAppWindow::otherSettingsKeys());
 
     juce::Desktop::setScreenSaverEnabled (false);
     screenSaverDisabled = true;
@@ -44,6 +44,11 @@ void VarnoloApplication::initialise (const juce::String&)
     palette = std::make_unique<ColourPalette>();
     layoutMap = std::make_unique<LayoutMap>();
     mainWindow = std::make_unique<MainAppWindow> (*settings, midiInput);
+
+    // Told once the window is there: what was found wrong with the settings file, and kept.
+    if (settings->getLoadNotice().isNotEmpty())
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "Settings file",
+                                                settings->getLoadNotice(), {}, mainWindow.get());
 }
 
 void VarnoloApplication::shutdown()

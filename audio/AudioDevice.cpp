@@ -34,16 +34,29 @@ AudioDevice::~AudioDevice()
 
 juce::String AudioDevice::openDevice (int numInputs, int numOutputs)
 {
-    patch.prepare (numInputs, numOutputs);
-
     std::unique_ptr<juce::XmlElement> saved;
     if (properties != nullptr)
         if (auto* file = properties->getUserSettings())
             saved = file->getXmlValue (deviceStateKey);
 
+    return open (numInputs, numOutputs, saved.get(), true);
+}
+
+juce::String AudioDevice::reopenDevice (int numInputs, int numOutputs, const juce::XmlElement* state)
+{
+    for (auto* type : deviceManager.getAvailableDeviceTypes())
+        type->scanForDevices();
+
+    return open (numInputs, numOutputs, state, state == nullptr);
+}
+
+juce::String AudioDevice::open (int numInputs, int numOutputs, const juce::XmlElement* state, bool orDefault)
+{
+    patch.prepare (numInputs, numOutputs);
+
     // Without a saved choice, a running JACK server ("system" is its hardware) is preferred to
     // ALSA: the devices ALSA offers then are either busy or routed through that same server.
-    auto error = deviceManager.initialise (numInputs, numOutputs, saved.get(), true, preferredDefaultDevice);
+    auto error = deviceManager.initialise (numInputs, numOutputs, state, orDefault, preferredDefaultDevice);
 
     if (midiInput != nullptr)
         for (const auto& device : juce::MidiInput::getAvailableDevices())
@@ -92,6 +105,16 @@ void AudioDevice::saveState()
             file->saveIfNeeded();
         }
     }
+}
+
+std::unique_ptr<juce::XmlElement> AudioDevice::captureState()
+{
+    return stateOf (deviceManager);
+}
+
+void AudioDevice::dropDevice()
+{
+    deviceManager.closeAudioDevice();
 }
 
 void AudioDevice::closeDevice()
@@ -156,6 +179,7 @@ void AudioDevice::audioDeviceIOCallbackWithContext (const float* const* inputs, 
 void AudioDevice::processBlock (const float* const* inputs, int numInputs, float* const* outputs, int numOutputs,
                                 int numSamples, std::int64_t nowMs, float nominalRate) noexcept
 {
+    blocksDelivered.fetch_add (1, std::memory_order_relaxed);
     clock.update (numSamples, nowMs);
 
     BlockInfo info;

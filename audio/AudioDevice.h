@@ -41,8 +41,29 @@ public:
         error text, empty on success; no device opened counts as an error. */
     juce::String openDevice (int numInputs, int numOutputs);
 
+    /** [message] Opens the device a captured state describes, and nothing else; with no state,
+        the default device. Device lists are scanned afresh first, so a server that started since
+        the last look is found. Returns an error text, empty on success. */
+    juce::String reopenDevice (int numInputs, int numOutputs, const juce::XmlElement* state);
+
     /** [message] Saves the device state and closes the device. */
     void closeDevice();
+
+    /** [message] Closes a device that stopped by itself, keeping the saved state as it was. */
+    void dropDevice();
+
+    /** [message] The open device's state, as the settings file keeps it; null without a device. */
+    [[nodiscard]] std::unique_ptr<juce::XmlElement> captureState();
+
+    /** [any] Blocks delivered since the program started: a device that stops calling back shows
+        as a count that no longer moves. */
+    [[nodiscard]] std::uint64_t getBlocksDelivered() const noexcept
+    {
+        return blocksDelivered.load (std::memory_order_relaxed);
+    }
+
+    /** [message] True once after the device reported an error. */
+    [[nodiscard]] bool takeDeviceError() noexcept { return deviceError.exchange (false); }
 
     /** [message] Writes the open device's state into the settings file and saves it. */
     void saveState();
@@ -91,9 +112,11 @@ public:
                                            const juce::AudioIODeviceCallbackContext& context) noexcept override;
     void audioDeviceAboutToStart (juce::AudioIODevice*) override { deviceRunning.store (true); }
     void audioDeviceStopped() override { deviceRunning.store (false); }
-    void audioDeviceError (const juce::String&) override {}
+    void audioDeviceError (const juce::String&) override { deviceError.store (true); }
 
 private:
+    juce::String open (int numInputs, int numOutputs, const juce::XmlElement* state, bool orDefault);
+
     juce::ApplicationProperties* properties;
     MidiInputCallbackManager* midiInput;
     juce::AudioDeviceManager deviceManager;
@@ -102,7 +125,8 @@ private:
     std::vector<AudioCallbackClient*> audioClients;
     IOPatch patch;
     BlockClock clock;
-    std::atomic<bool> deviceRunning { false };
+    std::atomic<bool> deviceRunning { false }, deviceError { false };
+    std::atomic<std::uint64_t> blocksDelivered { 0 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioDevice)
 };

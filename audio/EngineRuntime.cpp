@@ -13,7 +13,11 @@ EngineRuntime::EngineRuntime (MainSettings& settingsToUse, MidiInputCallbackMana
     poolMegabytes = MemorySystem::startSampleMemory (physicalMemoryMb);
 
     if (poolMegabytes > 0)
+    {
         mainAudio = std::make_unique<MainAudio> (&settings.getApplicationProperties(), midiInput);
+        keeper = std::make_unique<DeviceKeeper> (*mainAudio);
+        keeper->isDeviceBeingChosen = [this] { return settings.isOptionsDialogOpen(); };
+    }
 
     if (midiInput != nullptr)
         jackMidi = std::make_unique<JackMidiPorts> (*midiInput);
@@ -49,6 +53,7 @@ EngineRuntime::~EngineRuntime()
     }
 
     jackMidi = nullptr;
+    keeper = nullptr;
     mainAudio = nullptr;
     MemorySystem::stopSampleMemory();
     MemorySystem::stopEngineRuntime();
@@ -111,14 +116,18 @@ juce::String EngineRuntime::openAudio()
         return "There is no sample memory to record into.";
 
     const auto error = mainAudio->openAudio();
+    keeper->watch (error.isEmpty());
     refreshClockOutput();
     return error;
 }
 
 void EngineRuntime::closeAudio()
 {
-    if (mainAudio != nullptr)
-        mainAudio->getDevice().closeDevice();
+    if (mainAudio == nullptr)
+        return;
+
+    keeper->stopWatching();
+    mainAudio->getDevice().closeDevice();
 }
 
 void EngineRuntime::teardownEngine()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClockDeviceOutput.h"
+#include "DeviceKeeper.h"
 #include "JackMidiPorts.h"
 #include "MainAudio.h"
 #include "engine/CursorWord.h"
@@ -59,7 +60,9 @@ public:
         options in force. False (nothing built) without a pool. */
     bool buildEngine();
 
-    /** [message] Opens the saved (or default) device; the error text, empty on success. */
+    /** [message] Opens the saved (or default) device; the error text, empty on success. From
+        then on the device is kept: when it stops, or could not be opened, it is tried again
+        about once a second until it runs. */
     juce::String openAudio();
 
     /** [message] Saves the device state and closes the device. */
@@ -89,6 +92,7 @@ public:
     static constexpr const char* beatsPerBarKey = "clockBeatsPerBar";
 
     [[nodiscard]] MainAudio* getMainAudio() noexcept { return mainAudio.get(); }
+    [[nodiscard]] DeviceKeeper* getDeviceKeeper() noexcept { return keeper.get(); }
     [[nodiscard]] VarnoloLooper* getLooper() noexcept { return mainAudio != nullptr ? mainAudio->getLooper() : nullptr; }
     [[nodiscard]] AudioDevice* getDevice() noexcept { return mainAudio != nullptr ? &mainAudio->getDevice() : nullptr; }
     [[nodiscard]] MidiGuiManager* getMidiGuiManager() noexcept;
@@ -108,6 +112,7 @@ private:
     MainSettings& settings;
     std::uint32_t poolMegabytes = 0;
     std::unique_ptr<MainAudio> mainAudio;
+    std::unique_ptr<DeviceKeeper> keeper;
     std::unique_ptr<JackMidiPorts> jackMidi;
     std::unique_ptr<CursorWord> cursors;
     std::unique_ptr<TapTempo> tapTempo;

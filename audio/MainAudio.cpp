@@ -66,6 +66,23 @@ juce::String MainAudio::openAudio()
     return error;
 }
 
+juce::String MainAudio::reopenAudio (const juce::XmlElement* state)
+{
+    juce::String error;
+    {
+        const CallbackDisabler::ScopedDisable hold (device);
+        error = device.reopenDevice (numEngineInputs, numEngineOutputs, state);
+    }
+    changeListenerCallback (&device.getDeviceManager());
+    return error;
+}
+
+void MainAudio::setAbsenceTexts (const juce::String& status, const juce::String& notice)
+{
+    absenceStatus = status;
+    absenceNotice = notice;
+}
+
 void MainAudio::teardownEngine()
 {
     {
@@ -124,7 +141,8 @@ void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
     if (auto* midiInput = device.getMidiInput())
         midiInput->setDeviceManager (nullptr);
 
-    if (auto* current = manager.getCurrentAudioDevice())
+    // A device that stopped by itself (a JACK server that went away) stays current, closed.
+    if (auto* current = manager.getCurrentAudioDevice(); current != nullptr && current->isOpen())
     {
         const auto inputLatency = current->getInputLatencyInSamples();
         const auto outputLatency = current->getOutputLatencyInSamples();
@@ -139,21 +157,27 @@ void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
                    + juce::String (current->getCurrentBufferSizeSamples()) + " samples a block, latency in "
                    + juce::String (inputLatency) + " out " + juce::String (outputLatency));
 
-        if (looper != nullptr)
+        // The notice of a missing device goes once a device is there; later changes keep
+        // whatever is shown (the notice that the device is back, for one).
+        if (looper != nullptr && ! deviceShown)
             looper->postText ("");
+        deviceShown = true;
 
         if (auto* midiInput = device.getMidiInput())
             midiInput->setDeviceManager (&manager);
     }
     else
     {
+        sampleRate = 0.0;
+        deviceShown = false;
+
         if (looper != nullptr)
             looper->setDevice (0, 0, 0);
 
-        setStatus ("No audio device");
+        setStatus (absenceStatus.isNotEmpty() ? absenceStatus : juce::String ("No audio device"));
 
         if (looper != nullptr)
-            looper->postText ("No audio device is open.");
+            looper->postText (absenceNotice.isNotEmpty() ? absenceNotice.toRawUTF8() : "No audio device is open.");
     }
 
     manager.addAudioCallback (&device);

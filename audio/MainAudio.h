@@ -63,6 +63,18 @@ public:
         failure is also posted to the performer. */
     juce::String openAudio();
 
+    /** [message] Opens the device a captured state describes (the default device without one),
+        under the callback gate; the error text, empty on success. Nothing is posted. */
+    juce::String reopenAudio (const juce::XmlElement* state);
+
+    /** [message] Brings the engine and the status up to date with the device manager: the rate,
+        the latencies, the status line. */
+    void refreshDevice() { changeListenerCallback (nullptr); }
+
+    /** [message] What the status line and the performer are told while no device runs; empty
+        texts give the plain "No audio device". */
+    void setAbsenceTexts (const juce::String& status, const juce::String& notice);
+
     /** [message] Removes the engine from the device and deletes it. */
     void teardownEngine();
 
@@ -85,6 +97,9 @@ public:
     [[nodiscard]] int getNumEngineInputs() const noexcept { return numEngineInputs; }
     [[nodiscard]] int getNumEngineOutputs() const noexcept { return numEngineOutputs; }
     [[nodiscard]] const juce::String& getStatusText() const noexcept { return statusText; }
+
+    /** The device's sample rate, 0 while none runs. */
+    [[nodiscard]] double getSampleRate() const noexcept { return sampleRate; }
 
     /** [message] Told the device status text on every device change. */
     std::function<void (const juce::String&)> onStatusChanged;
@@ -130,11 +145,12 @@ private:
     juce::AudioBuffer<float> effectBus;
     juce::MidiBuffer noMidi;
     std::vector<MeterFeed*> inputMeters, channelMeters, outputMeters;
-    juce::String statusText;
+    juce::String statusText, absenceStatus, absenceNotice;
     double sampleRate = 0.0;
     int defaultBlockSize = 0;
     int numEngineInputs = 0, numEngineOutputs = 0, numBuses = 0;
     bool stereoChannels = false;
+    bool deviceShown = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAudio)
 };

@@ -164,7 +164,6 @@ void MidiClockSender::reset()
 {
     if (running.load (std::memory_order_relaxed))
     {
-        blockFrame = frameOutput != nullptr ? frameOutput->cycleFrame() : 0;
         emit (0, ClockEventType::stop);
         setSending (false);
     }
@@ -185,7 +184,6 @@ void MidiClockSender::enable (bool on)
         if (running.load (std::memory_order_relaxed))
         {
             // Stop at once, not at a tick.
-            blockFrame = frameOutput != nullptr ? frameOutput->cycleFrame() : 0;
             if (frameOutput != nullptr)
                 frameOutput->put (blockFrame, &clockStop, 1);
             post (nowMicros(), ClockEventType::stop);
@@ -226,7 +224,6 @@ void MidiClockSender::updateBlockTime (std::uint32_t n) noexcept
     }
 
     previousBlockLength = n;
-    blockFrame = frameOutput != nullptr ? frameOutput->cycleFrame() : 0;
 }
 
 void MidiClockSender::post (std::int64_t time, std::int32_t type, std::int32_t spare) noexcept

@@ -110,8 +110,13 @@ public:
     void reset() override;
     void enable (bool on) override;
 
-    /** [audio] At the start of every block: the block's time, before any work is done. */
-    void blockBegins() noexcept { blockStamp = nowMicros(); }
+    /** [audio] At the start of every block, before any work is done: the block's time, and its
+        frame on the port's clock, taken while the block's cycle is surely still the current one. */
+    void blockBegins() noexcept
+    {
+        blockStamp = nowMicros();
+        blockFrame = frameOutput != nullptr ? frameOutput->cycleFrame() : 0;
+    }
 
     /** [audio] Every block with a finished main loop: n samples played, ending at the loop
         position endPosition of a main loop of mainLength samples. */

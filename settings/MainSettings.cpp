@@ -1,5 +1,7 @@
 #include "MainSettings.h"
 
+#include "SettingsFileCheck.h"
+
 #include <algorithm>
 
 namespace Work
@@ -61,7 +63,7 @@ juce::String MainSettings::getApplicationName()
 
 // Records are created in the order the options dialog and the file expect them:
 // the order of the member declarations.
-MainSettings::MainSettings (const juce::String& folder)
+MainSettings::MainSettings (const juce::String& folder, const juce::StringArray& otherKeys)
     : advanceCursorAfterRecording (addBool (all, "advanceCursorAfterRecording", "Advance the cursor after recording", on))
     , cursorFollowsUndoRedo (addBool (all, "cursorFollowsUndoRedo", "Cursor follows undo and redo", on))
     , inputMonitoring (addBool (all, "inputMonitoring", "Input monitoring", off))
@@ -86,6 +88,13 @@ MainSettings::MainSettings (const juce::String& folder)
     options.storageFormat = juce::PropertiesFile::storeAsXML;
     options.commonToAllUsers = false;
     options.millisecondsBeforeSaving = 1000;
+
+    // Before the file is loaded: whatever it holds, loading it takes no longer than a sane one.
+    auto keysUsed = otherKeys;
+    for (auto& record : all)
+        keysUsed.add (record->getKey());
+    SettingsFileCheck::vet (options.getDefaultFile(), keysUsed, loadNotice);
+
     properties.setStorageParameters (options);
 
     instance = this;

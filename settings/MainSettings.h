@@ -29,6 +29,7 @@ class MainSettings final : private juce::Value::Listener
 {
     // Declared first: the record references below are bound while these are being filled.
     juce::ApplicationProperties properties;
+    juce::String loadNotice;
     std::vector<std::unique_ptr<Setting>> all;
 
 public:
@@ -41,9 +42,14 @@ public:
     };
 
     /** The file is placed in ~/.config/<name>/ unless folder names another folder
-        (an absolute path; used by tests). */
-    explicit MainSettings (const juce::String& folder = {});
+        (an absolute path; used by tests). otherKeys name the entries other parts of the
+        program keep in the file: with the options', they are what a file with far too many
+        entries is trimmed to before it is loaded (see SettingsFileCheck). */
+    explicit MainSettings (const juce::String& folder = {}, const juce::StringArray& otherKeys = {});
     ~MainSettings() override;
+
+    /** What the performer should be told about the file as it was found; empty when nothing. */
+    [[nodiscard]] const juce::String& getLoadNotice() const noexcept { return loadNotice; }
 
     /** The single instance while it exists, else null. */
     static MainSettings* getInstance() noexcept { return instance; }

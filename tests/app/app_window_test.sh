@@ -42,6 +42,8 @@ app_pid=$!
 
 wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1)
 [[ -n "$wid" ]] || fail "main window did not appear"
+# The splash screen goes after two seconds (later on a busy machine).
+for _ in $(seq 100); do xdotool search --onlyvisible --name "is starting" > /dev/null 2>&1 || break; sleep 0.1; done
 sleep 1
 
 [[ -f "$settings" ]] || fail "settings file not written at $settings"

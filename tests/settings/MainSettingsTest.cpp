@@ -217,3 +217,43 @@ TEST_F (SettingsTest, StoreAllWritesTheTextsInForce)
     EXPECT_EQ (storedValue (settingsFile(), "latencyOffsetMs"), "3");
     EXPECT_EQ (storedValue (settingsFile(), "inputMonitoring"), "On");
 }
+
+TEST_F (SettingsTest, AFileOfAnySizeOrShapeLoadsAtOnceAndWhatItHeldIsKeptAside)
+{
+    const auto aside = folder.getChildFile ("Varnolo.settings.unreadable");
+
+    // 20 000 entries: the program's own, each repeated, drowned in names it does not know.
+    std::string text ("<?xml version=\"1.0\"?><PROPERTIES>");
+    text += "<VALUE name=\"inputMonitoring\" val=\"On\"/><VALUE name=\"windowState\" val=\"10 10 800 600\"/>";
+    for (int i = 0; i < 20000; ++i)
+        text += "<VALUE name=\"junk" + std::to_string (i) + "\" val=\"x\"/><VALUE name=\"inputMonitoring\" val=\"Off\"/>";
+    text += "</PROPERTIES>";
+    const juce::String bloated (text);
+    writeFile (bloated);
+    {
+        MainSettings settings (folder.getFullPathName(), { "windowState" });
+        EXPECT_TRUE (settings.inputMonitoring.isOn()) << "the first entry of a name counts";
+        EXPECT_EQ (settings.getUserSettings().getValue ("windowState"), "10 10 800 600");
+        EXPECT_FALSE (settings.getUserSettings().containsKey ("junk7"));
+        EXPECT_TRUE (settings.getLoadNotice().contains ("40002 entries"));
+    }
+    EXPECT_EQ (aside.loadFileAsString(), bloated) << "the whole file is kept beside";
+    EXPECT_LT (settingsFile().getSize(), 4096);
+
+    // Not a settings document at all: defaults, and the file kept.
+    writeFile ("\x01\x02 not xml");
+    {
+        MainSettings settings (folder.getFullPathName());
+        EXPECT_FALSE (settings.inputMonitoring.isOn());
+        EXPECT_TRUE (settings.getLoadNotice().contains ("could not be used"));
+    }
+    EXPECT_EQ (aside.loadFileAsString(), "\x01\x02 not xml");
+
+    // A sane file with an entry of another version is left as it is.
+    writeFile (R"(<?xml version="1.0"?><PROPERTIES><VALUE name="futureOption" val="7"/></PROPERTIES>)");
+    {
+        MainSettings settings (folder.getFullPathName());
+        EXPECT_TRUE (settings.getLoadNotice().isEmpty());
+        EXPECT_EQ (settings.getUserSettings().getValue ("futureOption"), "7");
+    }
+}

@@ -162,3 +162,22 @@ choose() {
   done
   fail "'$2' in '$1' shows no '$3' after choosing it"
 }
+
+# What a named text on a window shows now, from the layout map: text_of WINDOW NAME.
+text_of() {
+  awk -v w="$1" -v n="$2" '{
+    rest = $0; for (f = 1; f <= 4; ++f) sub(/^[^ ]* /, "", rest)
+    prefix = w ": " n " = "
+    if (substr(rest, 1, length(prefix)) == prefix) { print substr(rest, length(prefix) + 1); exit }
+  }' "$work/map.txt" 2> /dev/null
+}
+
+# Waits up to $3 seconds for a named text to contain $4: wait_text WINDOW NAME SECONDS TEXT.
+wait_text() {
+  local i
+  for i in $(seq $(($3 * 10))); do
+    [[ "$(text_of "$1" "$2")" == *"$4"* ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
