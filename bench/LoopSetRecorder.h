@@ -69,4 +69,35 @@ inline void recordLoopSet (Part& part, int loopsPerChannel)
     }
 }
 
+/** The honest floor: the arithmetic a block of the whole callback cannot avoid, as plain loops
+    over contiguous arrays. Every stream summed into its channel, the two overdubs' read, add and
+    write back into their streams, and each channel's gain and pan onto the stereo bus. */
+[[gnu::noinline]] inline void honestBlock (std::vector<std::vector<float>>& channels,
+                                           std::vector<std::vector<float>>& streams, int perChannel, const float* input,
+                                           std::uint32_t position, std::uint32_t n, float* left, float* right)
+{
+    for (auto& c : channels)
+        std::fill (c.begin(), c.begin() + n, 0.0f);
+
+    addStreams (channels, streams, perChannel, position, n);
+
+    for (const auto overdub : { std::size_t (2), std::size_t (5 * perChannel + 1) })
+    {
+        float* stream = streams[overdub].data() + position;
+        for (std::uint32_t j = 0; j < n; ++j)
+            stream[j] += input[j];
+    }
+
+    for (int c = 0; c < numLoopChannels; ++c)
+    {
+        const float* in = channels[std::size_t (c)].data();
+        const float gainLeft = 0.7f + 0.01f * float (c), gainRight = 0.7f - 0.01f * float (c);
+        for (std::uint32_t j = 0; j < n; ++j)
+        {
+            left[j] += in[j] * gainLeft;
+            right[j] += in[j] * gainRight;
+        }
+    }
+}
+
 } // namespace Work::Bench

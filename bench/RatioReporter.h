@@ -37,12 +37,14 @@ public:
         }
     }
 
-    void printRatios() const
+    /** Each benchmark against its baseline; another namer gives a second table. */
+    void printRatios (BaselineNamer namer = nullptr, const char* title = "x baseline") const
     {
-        std::printf ("\n%-60s %10s\n", "benchmark", "x baseline");
+        const auto baselineOf = namer != nullptr ? namer : baselineFor;
+        std::printf ("\n%-60s %10s\n", "benchmark", title);
         for (auto& name : order)
         {
-            const auto baseline = baselineFor (name);
+            const auto baseline = baselineOf (name);
             if (baseline == name || ! times.count (baseline))
                 continue;
             std::printf ("%-60s %10.2f\n", name.c_str(), times.at (name) / times.at (baseline));
@@ -55,13 +57,17 @@ private:
     std::vector<std::string> order;
 };
 
-/** Runs every registered benchmark, then prints the ratios; the body of a benchmark's main. */
-inline int runWithRatios (int argc, char** argv, RatioReporter::BaselineNamer baselineFor)
+/** Runs every registered benchmark, then prints the ratios (against a second baseline too when
+    one is named); the body of a benchmark's main. */
+inline int runWithRatios (int argc, char** argv, RatioReporter::BaselineNamer baselineFor,
+                          RatioReporter::BaselineNamer secondBaselineFor = nullptr, const char* secondTitle = nullptr)
 {
     benchmark::Initialize (&argc, argv);
     RatioReporter reporter (baselineFor);
     benchmark::RunSpecifiedBenchmarks (&reporter);
     reporter.printRatios();
+    if (secondBaselineFor != nullptr)
+        reporter.printRatios (secondBaselineFor, secondTitle);
     benchmark::Shutdown();
     return 0;
 }

@@ -59,6 +59,10 @@ public:
     [[nodiscard]] bool isErased() const noexcept { return erased; }
     void setErased (bool shouldBeErased) noexcept { erased = shouldBeErased; }
     [[nodiscard]] bool isUndone() const noexcept { return undone; }
+
+    /** Undone or erased, faded right out and no longer recording: playing it does nothing, and
+        keeps doing nothing until its marks change. */
+    [[nodiscard]] bool isParked() const noexcept { return isMuted() && lastMuted && playRamp.isSilent() && ! recording; }
     void setUndone (bool shouldBeUndone) noexcept { undone = shouldBeUndone; }
 
     /** Starts recording offset samples into the current block. */

@@ -95,6 +95,7 @@ void Part::clear() noexcept
     mainLoop = nullptr;
     destroyList (secondaryLoops);
     destroyList (freeLoops);
+    playListValid = false;
     activity = {};
     history.clear();
     position = previousPosition = 0;
@@ -195,6 +196,7 @@ LoopRefusal Part::addLoop (int input, int output, int channels, std::uint32_t of
             return LoopRefusal::outOfMemory;
         loop->startRecording (offset);
         appendToList (secondaryLoops, loop);
+        playListValid = false;
     }
 
     recording.add ({ input, output, channels });
@@ -275,6 +277,7 @@ bool Part::erase (int output) noexcept
     }
 
     std::tie (entry.loop, entry.loopB) = eraseIn (secondaryLoops, output);
+    playListValid = false;
     std::tie (entry.freeLoopA, entry.freeLoopB) = eraseIn (freeLoops, output);
 
     if (! entry.flag && entry.loop == nullptr && entry.freeLoopA == nullptr)
@@ -286,6 +289,8 @@ bool Part::erase (int output) noexcept
 
 void Part::setErasedMarks (const HistoryEntry& entry, bool erased) noexcept
 {
+    playListValid = false;
+
     if (entry.flag && mainLoop != nullptr)
         mainLoop->setErased (erased);
 
@@ -355,6 +360,7 @@ HistoryEntry::Type Part::undo() noexcept
         return HistoryEntry::Type::none;
 
     applyUndo (*entry);
+    playListValid = false;
     return entry->type;
 }
 
@@ -366,6 +372,7 @@ HistoryEntry::Type Part::redo() noexcept
         return HistoryEntry::Type::none;
 
     applyRedo (*entry);
+    playListValid = false;
     return entry->type;
 }
 
@@ -421,13 +428,52 @@ void Part::processCycle (const float* const* inputs, float* const* outputs, std:
     // Each loop plays before it records: the play position runs ahead of the samples arriving,
     // and playing what this block has just written would sound a sample before the performer
     // played it, for as much of the block as the latency leaves.
-    for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
-    {
+    if (! playListValid)
+        rebuildPlayList();
+
+    auto visit = [&] (SecondaryLoop* loop) {
         loop->play (outputs, previousPosition, direction, n, &activity);
 
         if (loop->isRecording())
             loop->record (inputs, recordPosition, direction, n);
+
+        // Faded out for good: the next block leaves it out.
+        if (loop->isParked() && ! playListOverflow)
+            playListValid = false;
+    };
+
+    if (playListOverflow)
+    {
+        for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
+            visit (loop);
     }
+    else
+    {
+        for (int i = 0; i < playListSize; ++i)
+            visit (playList[std::size_t (i)]);
+    }
+}
+
+void Part::rebuildPlayList() noexcept
+{
+    playListSize = 0;
+    playListOverflow = false;
+
+    for (auto* loop = secondaryLoops; loop != nullptr; loop = loop->next)
+    {
+        if (loop->isParked())
+            continue;
+
+        if (playListSize == playListCapacity)
+        {
+            playListOverflow = true;
+            break;
+        }
+
+        playList[std::size_t (playListSize++)] = loop;
+    }
+
+    playListValid = true;
 }
 
 int Part::process (const float* const* inputs, float* const* outputs, std::uint32_t n, Direction direction) noexcept

@@ -130,6 +130,7 @@ private:
     void applyUndo (const HistoryEntry& entry) noexcept;
     void applyRedo (const HistoryEntry& entry) noexcept;
     void setErasedMarks (const HistoryEntry& entry, bool erased) noexcept;
+    void rebuildPlayList() noexcept;
 
     MemorySystem::Allocator& memory;
     int numInputs, numOutputs;
@@ -145,6 +146,15 @@ private:
     std::array<char, 16> name {};
     LoopHistory history;
     RecordingSlotList recording;
+
+    // The secondary loops a block must visit, in list order: the list without the parked ones,
+    // so loops undone or replaced during a long set cost nothing per block. Rebuilt, outside the
+    // play itself, after anything that may park or unpark a loop; a list too long for it is
+    // walked whole instead.
+    static constexpr int playListCapacity = 1024;
+    std::array<SecondaryLoop*, playListCapacity> playList {};
+    int playListSize = 0;
+    bool playListValid = false, playListOverflow = false;
 };
 
 } // namespace Work

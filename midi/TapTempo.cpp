@@ -17,8 +17,14 @@ std::int64_t TapTempo::medianOf (const std::int64_t* values, int count) noexcept
 {
     std::array<std::int64_t, intervalsKept> sorted {};
     count = std::clamp (count, 1, intervalsKept);
-    std::copy (values, values + count, sorted.begin());
-    std::sort (sorted.begin(), sorted.begin() + count);
+    // At most four values: sorted by insertion, in place.
+    for (int i = 0; i < count; ++i)
+    {
+        int j = i;
+        for (; j > 0 && sorted[std::size_t (j - 1)] > values[i]; --j)
+            sorted[std::size_t (j)] = sorted[std::size_t (j - 1)];
+        sorted[std::size_t (j)] = values[i];
+    }
     return count % 2 == 1 ? sorted[std::size_t (count / 2)]
                           : (sorted[std::size_t (count / 2 - 1)] + sorted[std::size_t (count / 2)] + 1) / 2;
 }

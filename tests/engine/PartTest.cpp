@@ -379,6 +379,52 @@ TEST_F (PartTest, UndoAndRedoOfLoopsAndErasures)
     EXPECT_TRUE (loop->isErased());
 }
 
+TEST_F (PartTest, LoopsLeftOutOfTheBlocksWhileUndoneOrErasedPlayAgainWhenBroughtBack)
+{
+    // An undone or erased loop that has faded out is no longer visited by the blocks; redo and
+    // the undo of an erasure must bring it back all the same.
+    Part part (memory, 'A', numInputs, numOutputs);
+    recordMainLoop (part, 2000);
+    std::vector<float> sound (256, 0.25f);
+    std::vector<std::vector<float>> channels (std::size_t (numOutputs), std::vector<float> (256));
+    std::vector<float*> out;
+    for (auto& c : channels)
+        out.push_back (c.data());
+    const float* in[] = { sound.data(), sound.data() };
+    auto loudnessOn3 = [&] (int blocks) {
+        float peak = 0.0f;
+        for (int b = 0; b < blocks; ++b)
+        {
+            for (auto& c : channels)
+                std::fill (c.begin(), c.end(), 0.0f);
+            part.process (in, out.data(), 256, Direction::forwards);
+            for (const auto x : channels[3])
+                peak = std::max (peak, std::abs (x));
+        }
+        return peak;
+    };
+
+    ASSERT_EQ (part.addLoop (1, 3, 1, 0, LoopKind::oneMain, Direction::forwards), LoopRefusal::none);
+    loudnessOn3 (8);
+    part.stopLoop (1, 3, 0);
+    EXPECT_GT (loudnessOn3 (16), 0.2f);
+
+    for (int round = 0; round < 2; ++round)
+    {
+        if (round == 0)
+            part.undo();
+        else
+            part.erase (3);
+        loudnessOn3 (4); // the fade-out
+        EXPECT_EQ (loudnessOn3 (16), 0.0f) << "round " << round;
+        if (round == 0)
+            part.redo();
+        else
+            part.undo();
+        EXPECT_GT (loudnessOn3 (16), 0.2f) << "round " << round;
+    }
+}
+
 TEST_F (PartTest, RefusesChannelsOutsideItsInputsAndOutputs)
 {
     Part part (memory, 'A', numInputs, numOutputs);

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -51,6 +52,13 @@ bool poolAccountingHolds (MemorySystem::DataMemory& memory, std::uint64_t& freeB
     return freePayload == memory.getFreeBytes()
            && std::uint64_t (memory.getUsedBytes()) + freePayload + freeBlocks * MemorySystem::DataMemory::headerSize
                   == std::uint64_t (memory.getCapacity()) + MemorySystem::DataMemory::headerSize;
+}
+
+std::uint64_t bitsOf (float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy (&bits, &value, sizeof bits);
+    return bits;
 }
 
 int fail (const char* what, std::int64_t block)
@@ -124,6 +132,7 @@ int main (int argc, char** argv)
         std::int64_t samples = 0, commands = 0, storms = 0, resetsAsked = 0, poolChecks = 0, heapCalls = 0;
         std::uint32_t mainLength = 0;
         std::uint64_t mostLive = 0, freeBlocks = 0;
+        std::uint64_t outputHash = 14695981039346656037ull; // of every output sample's bits: a change of output shows
         CountingGui gui;
         std::normal_distribution<float> noise (0.0f, 0.1f);
 
@@ -180,8 +189,12 @@ int main (int argc, char** argv)
                 result = fail ("the heap was used inside a block", b);
 
             for (std::size_t i = 0; i < n && result == 0; ++i)
+            {
                 if (! std::isfinite (outLeft[i]) || ! std::isfinite (outRight[i]))
                     result = fail ("an output sample is not finite", b);
+                outputHash = (outputHash ^ bitsOf (outLeft[i])) * 1099511628211ull;
+                outputHash = (outputHash ^ bitsOf (outRight[i])) * 1099511628211ull;
+            }
 
             const auto& part = looper->getCurrentPart();
             if (part.hasMainLoop())
@@ -225,6 +238,7 @@ int main (int argc, char** argv)
         std::printf ("%.0f s of audio (%lld blocks of %d) in %.1f s, seed %u, pool %u MB with %zu MB of ballast\n",
                      double (samples) / sampleRate, (long long)(samples / blockSize), blockSize, wall, seed, poolMb,
                      ballast.size());
+        std::printf ("output hash %016llx\n", (unsigned long long)outputHash);
         std::printf ("%lld presses, %lld undo or redo storms of 30, %lld resets asked, %ld confirmed; %ld texts for "
                      "the performer\n",
                      (long long)commands, (long long)storms, (long long)resetsAsked, gui.resets, gui.texts);
