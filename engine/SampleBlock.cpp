@@ -402,20 +402,29 @@ SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept
     return b;
 }
 
+bool addIfInside (const SampleBlock* block, float* const* outputs, std::uint32_t channels, std::uint32_t position,
+                  std::uint32_t n) noexcept
+{
+    if (! block->hasAudio() || position < block->start
+        || position + std::uint64_t (n) > std::uint64_t (block->start) + block->count)
+        return false;
+
+    const auto offset = position - block->start;
+    const auto count = std::min ({ block->channels, channels, std::uint32_t (2) });
+    for (std::uint32_t c = 0; c < count; ++c)
+        addSamples (block->buffer[c] + offset, outputs[c], n);
+    return true;
+}
+
 SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept
 {
     if (hint == nullptr || cursor.count == 0 || (ramp != nullptr && ramp->isSilent()))
         return hint;
 
     // Steady playback: forwards at unity gain, inside the block the last read ended in.
-    if (direction == Direction::forwards && ramp == nullptr && hint->hasAudio() && cursor.position >= hint->start
-        && cursor.position + std::uint64_t (cursor.count) <= std::uint64_t (hint->start) + hint->count)
-    {
-        const auto offset = cursor.position - hint->start;
-        for (std::uint32_t c = 0; c < channelsOf (hint, cursor); ++c)
-            addSamples (hint->buffer[c] + offset, cursor.channel[c], cursor.count);
+    if (direction == Direction::forwards && ramp == nullptr
+        && addIfInside (hint, cursor.channel, cursor.channels, cursor.position, cursor.count))
         return hint;
-    }
 
     const bool forwards = direction == Direction::forwards;
 

@@ -87,6 +87,12 @@ namespace SampleChain
     /** Adds cursor.count samples of the chain, from cursor.position, into the cursor's channels. */
     SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept;
 
+    /** Steady playback, forwards at unity gain: when [position, position + n) lies inside the
+        audio of block, adds it into outputs[0 .. channels - 1] exactly as play would and returns
+        true; otherwise does nothing and returns false. */
+    bool addIfInside (const SampleBlock* block, float* const* outputs, std::uint32_t channels, std::uint32_t position,
+                      std::uint32_t n) noexcept;
+
     /** Adds the cursor's input into the chain at cursor.position, giving silent stretches audio. */
     SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockCursor cursor, Direction direction,
                           GainRamp* ramp) noexcept;
