@@ -116,6 +116,8 @@ void VumeterComponent::feed (int rate, int numSamples, const float* samples, flo
     if (numSamples <= 0 || rate <= 0 || samples == nullptr)
         return;
 
+    blocksFed.store (blocksFed.load (std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+
     if (rate != sampleRate || numSamples != blockSize)
         prepare (rate, numSamples);
 
@@ -161,13 +163,20 @@ void VumeterComponent::feed (int rate, int numSamples, const float* samples, flo
     peak.store (held, std::memory_order_relaxed);
 }
 
-void VumeterComponent::guiTimerCallback (std::int64_t, int)
+void VumeterComponent::guiTimerCallback (std::int64_t nowMs, int)
 {
     if (guiTimer != nullptr && ! guiTimer->isRefreshTick (instanceIndex / 2))
         return;
 
-    shownLevelDb = getLevelDb();
-    shownPeakDb = getPeakDb();
+    if (const auto fed = blocksFed.load (std::memory_order_relaxed); fed != blocksSeen || lastBlockSeenMs == 0)
+    {
+        blocksSeen = fed;
+        lastBlockSeenMs = nowMs;
+    }
+
+    const bool stale = nowMs - lastBlockSeenMs > staleAfterMs;
+    shownLevelDb = stale ? silenceDb : getLevelDb();
+    shownPeakDb = stale ? silenceDb : getPeakDb();
 
     const auto h = getHeight();
     bool repainted = false;

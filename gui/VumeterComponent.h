@@ -68,6 +68,10 @@ public:
     /** The level the last paint showed, in dB. */
     [[nodiscard]] float getShownLevelDb() const noexcept { return shownLevelDb; }
 
+    /** Without a block for this long (the device stopped) the meter shows silence, not the last
+        level it was fed. */
+    static constexpr std::int64_t staleAfterMs = 250;
+
     static constexpr float silenceDb = -100000.0f;
 
     /** 20 log10 of a linear level; silenceDb at or below 0.000001. */
@@ -92,12 +96,15 @@ private:
     // takes no logarithm (the comparisons of the ballistics hold alike in dB and linear).
     static constexpr float restLevel = 0.00001f; // -100 dB
     std::atomic<float> level { restLevel }, peak { restLevel };
+    std::atomic<std::uint32_t> blocksFed { 0 };
     static_assert (std::atomic<float>::is_always_lock_free);
 
     // Message thread only.
     float drawnLevelDb = -100.0f, drawnPeakDb = -100.0f;
     float shownLevelDb = -100.0f, shownPeakDb = -100.0f;
     bool paintedSinceRequest = false;
+    std::uint32_t blocksSeen = 0;
+    std::int64_t lastBlockSeenMs = 0;
 };
 
 } // namespace Work

@@ -103,6 +103,13 @@ TEST_F (PanelsTest, MeterBallisticsAverage40MsAndHoldThePeakHalfASecond)
         meter.feed (48000, 256, silent.data(), 1.0f);
     EXPECT_EQ (meter.getPeakDb(), VumeterComponent::silenceDb) << "and drops to the level after the hold";
 
+    // When the blocks stop (the device went away), the meter falls to silence.
+    meter.feed (48000, 256, block.data(), 1.0f);
+    meter.guiTimerCallback (1000, 15);
+    EXPECT_GT (meter.getShownLevelDb(), -20.0f);
+    meter.guiTimerCallback (1000 + VumeterComponent::staleAfterMs + 15, 15);
+    EXPECT_EQ (meter.getShownLevelDb(), VumeterComponent::silenceDb);
+
     EXPECT_EQ (images.pixelsFor (-72.0f), 0);
     EXPECT_EQ (images.pixelsFor (0.0f), 144);
     EXPECT_EQ (images.pixelsFor (3.0f), 144);
