@@ -75,7 +75,7 @@ TEST_F (PanelsTest, MeterBallisticsAverage40MsAndHoldThePeakHalfASecond)
 {
     MeterImages images;
     images.setUnit (144);
-    std::vector<float> loud (512, 0.5f), silent (512, 0.0f);
+    std::vector<float> loud (2048, 0.5f), silent (2048, 0.0f); // as long as the longest block fed
 
     struct Case
     {

@@ -25,9 +25,8 @@ start_screen() {
   app_pid=$!
   wid=$(timeout 90 xdotool search --sync --onlyvisible --name "^Varnolo 2.1\$" | head -n1)
   [[ -n "$wid" ]] || fail "main window did not appear"
-  # The splash screen goes after two seconds.
-  for _ in $(seq 60); do xdotool search --onlyvisible --name "is starting" > /dev/null 2>&1 || break; sleep 0.1; done
-  sleep 0.5
+  # The splash screen over the window goes two seconds after it came.
+  sleep 2.5
   locate
 }
 
