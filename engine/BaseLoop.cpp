@@ -150,12 +150,6 @@ std::uint32_t BaseLoop::recordBlock (const float* const* inputs, std::uint32_t n
     return n;
 }
 
-void BaseLoop::markActivity (ActivityMatrix* activity) const noexcept
-{
-    if (activity != nullptr && outputChannel >= 0 && outputChannel < 32 && inputChannel >= 0 && inputChannel < 32)
-        (*activity)[std::size_t (outputChannel)] |= std::uint32_t (1) << inputChannel;
-}
-
 void BaseLoop::playPiece (float* const* outputs, std::uint32_t outputOffset, std::uint32_t position, Direction direction,
                           std::uint32_t n) noexcept
 {

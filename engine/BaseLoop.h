@@ -125,7 +125,11 @@ protected:
     /** Plays n samples at position, in pieces when the loop is shorter than n. */
     void playInPieces (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n) noexcept;
 
-    void markActivity (ActivityMatrix* activity) const noexcept;
+    void markActivity (ActivityMatrix* activity) const noexcept
+    {
+        if (activity != nullptr && outputChannel >= 0 && outputChannel < 32 && inputChannel >= 0 && inputChannel < 32)
+            (*activity)[std::size_t (outputChannel)] |= std::uint32_t (1) << inputChannel;
+    }
 
     /** Creates a loop of type T in the pool; null when the pool is exhausted. */
     template <typename T, typename... Args>

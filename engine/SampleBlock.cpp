@@ -16,12 +16,6 @@ namespace
         add
     };
 
-    inline void addSamples (const float* __restrict src, float* __restrict dst, std::uint32_t n) noexcept
-    {
-        for (std::uint32_t j = 0; j < n; ++j)
-            dst[j] += src[j];
-    }
-
     /** Moves n samples at unity gain; steps are +1 or -1 samples. */
     template <Mix mix>
     void moveSamples (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n) noexcept
@@ -400,20 +394,6 @@ SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept
         b = b->next;
 
     return b;
-}
-
-bool addIfInside (const SampleBlock* block, float* const* outputs, std::uint32_t channels, std::uint32_t position,
-                  std::uint32_t n) noexcept
-{
-    if (! block->hasAudio() || position < block->start
-        || position + std::uint64_t (n) > std::uint64_t (block->start) + block->count)
-        return false;
-
-    const auto offset = position - block->start;
-    const auto count = std::min ({ block->channels, channels, std::uint32_t (2) });
-    for (std::uint32_t c = 0; c < count; ++c)
-        addSamples (block->buffer[c] + offset, outputs[c], n);
-    return true;
 }
 
 SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept

@@ -5,6 +5,7 @@
 #include "Direction.h"
 #include "GainRamp.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace Work
@@ -87,11 +88,30 @@ namespace SampleChain
     /** Adds cursor.count samples of the chain, from cursor.position, into the cursor's channels. */
     SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept;
 
+    /** dst[j] += src[j] for n samples. */
+    inline void addSamples (const float* __restrict src, float* __restrict dst, std::uint32_t n) noexcept
+    {
+        for (std::uint32_t j = 0; j < n; ++j)
+            dst[j] += src[j];
+    }
+
     /** Steady playback, forwards at unity gain: when [position, position + n) lies inside the
         audio of block, adds it into outputs[0 .. channels - 1] exactly as play would and returns
-        true; otherwise does nothing and returns false. */
-    bool addIfInside (const SampleBlock* block, float* const* outputs, std::uint32_t channels, std::uint32_t position,
-                      std::uint32_t n) noexcept;
+        true; otherwise does nothing and returns false. Inline: it runs for most loops in every
+        block. */
+    inline bool addIfInside (const SampleBlock* block, float* const* outputs, std::uint32_t channels, std::uint32_t position,
+                             std::uint32_t n) noexcept
+    {
+        if (! block->hasAudio() || position < block->start
+            || position + std::uint64_t (n) > std::uint64_t (block->start) + block->count)
+            return false;
+
+        const auto offset = position - block->start;
+        const auto count = std::min ({ block->channels, channels, std::uint32_t (2) });
+        for (std::uint32_t c = 0; c < count; ++c)
+            addSamples (block->buffer[c] + offset, outputs[c], n);
+        return true;
+    }
 
     /** Adds the cursor's input into the chain at cursor.position, giving silent stretches audio. */
     SampleBlock* overdub (MemorySystem::Allocator& memory, SampleBlock* hint, BlockCursor cursor, Direction direction,
