@@ -203,4 +203,10 @@ void CustomLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int w
                                                                              float (y) + float (height) * 0.5f));
 }
 
+juce::Rectangle<int> CustomLookAndFeel::getPropertyComponentContentPosition (juce::PropertyComponent& component)
+{
+    const auto textWidth = std::min (340, component.getWidth() / 2);
+    return { textWidth, 1, component.getWidth() - textWidth - 1, component.getHeight() - 3 };
+}
+
 } // namespace Work

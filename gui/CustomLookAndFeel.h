@@ -51,6 +51,9 @@ public:
     void drawLinearSliderThumb (juce::Graphics& g, int x, int y, int width, int height, float sliderPos, float minSliderPos,
                                 float maxSliderPos, juce::Slider::SliderStyle style, juce::Slider& slider) override;
 
+    /** Options rows give their names room to be read whole: up to half the row, not a third. */
+    juce::Rectangle<int> getPropertyComponentContentPosition (juce::PropertyComponent& component) override;
+
     void drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPosProportional,
                            float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider) override;
 

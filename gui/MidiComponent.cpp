@@ -77,8 +77,10 @@ void MidiLight::paint (juce::Graphics& g)
 }
 
 MidiComponent::MidiComponent()
-    : input (MidiLight::Mode::activity, juce::Colour (0xff00ff00), Drawing::palette().background.brighter (0.2f))
-    , output (MidiLight::Mode::state, juce::Colour (0xffffa500), Drawing::palette().background.brighter (0.2f))
+    // At rest each light shows its own colour dimmed, so on a dark stage it can be found, and
+    // off reads as off rather than as missing.
+    : input (MidiLight::Mode::activity, juce::Colour (0xff00ff00), juce::Colour (0xff00ff00).withMultipliedBrightness (0.3f))
+    , output (MidiLight::Mode::state, juce::Colour (0xffffa500), juce::Colour (0xffffa500).withMultipliedBrightness (0.3f))
 {
     const auto& palette = Drawing::palette();
     for (auto* label : { &title, &inLabel, &outLabel, &tempoLabel, &beatsLabel })

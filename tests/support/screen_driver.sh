@@ -152,6 +152,7 @@ click_part() {
 choose() {
   grep -qF -- " $1: $2 = $3" "$work/map.txt" && return 0
   click_part "$1" "$2"
+  sleep 0.3 # the layout map is rewritten every 200 ms: let it show this list, not the last one
   click_part menu "$3"
   window_shown menu hidden && fail "the list of '$2' did not close"
   local i
