@@ -96,9 +96,10 @@ struct Engine
     std::int64_t time = 0;
 };
 
-void BM_Callback (benchmark::State& state)
+/** Blocks of the whole callback on a loop set with the given number of retakes behind it. */
+void runCallback (benchmark::State& state, int retakes)
 {
-    Engine engine;
+    Engine engine (retakes);
     if (engine.looper == nullptr)
     {
         state.SkipWithError ("no engine");
@@ -113,21 +114,15 @@ void BM_Callback (benchmark::State& state)
     state.counters["realtime"] = benchmark::Counter (double (state.iterations()) * n / rate, benchmark::Counter::kIsRate);
 }
 
+void BM_Callback (benchmark::State& state)
+{
+    runCallback (state, 0);
+}
+
 /** The same loop set after 200 retakes on one channel: the cost of a block should not grow. */
 void BM_CallbackRetakes (benchmark::State& state)
 {
-    Engine engine (200);
-    if (engine.looper == nullptr)
-    {
-        state.SkipWithError ("no engine");
-        return;
-    }
-    const auto n = int (state.range (0));
-    for (auto _ : state)
-    {
-        engine.block (n);
-        benchmark::ClobberMemory();
-    }
+    runCallback (state, 200);
 }
 
 void BM_HonestFloor (benchmark::State& state)

@@ -76,21 +76,21 @@ void MidiClockSender::startThread()
     thread = std::thread ([this] { run(); });
 }
 
-bool MidiClockSender::stopThread (int)
+void MidiClockSender::stopThread()
 {
     if (! thread.joinable())
-        return true;
+        return;
 
     // The thread looks at quit at least every millisecond.
     quit = true;
     thread.join();
     threadRunning = false;
-    return true;
 }
 
 void MidiClockSender::setDeviceOutput (std::shared_ptr<ClockByteOutput> output)
 {
     const std::lock_guard<std::mutex> hold (outputLock);
+    hasDeviceOutput.store (output != nullptr, std::memory_order_relaxed);
     deviceOutput = std::move (output);
 }
 
@@ -103,24 +103,20 @@ void MidiClockSender::mainLoopStarted (float rate, std::int64_t time, std::uint3
 
 void MidiClockSender::mainLoopClosed (std::int64_t time)
 {
-    loopCloseTime = time;
-
     if (! tempo.isTempoKnown())
     {
         // A performer with somewhere to send the clock learns why none comes.
-        if (mainClient != nullptr && (frameOutput != nullptr || deviceOutput != nullptr))
+        if (mainClient != nullptr && (frameOutput != nullptr || hasDeviceOutput.load (std::memory_order_relaxed)))
             mainClient->showNotice();
         return;
     }
 
-    loopDuration = loopCloseTime - loopStartTime;
-    shape = ClockMath::derive (loopDuration, tempo.getBeatPeriodMs(), tempo.getTakenBeatsPerBar());
+    shape = ClockMath::derive (time - loopStartTime, tempo.getBeatPeriodMs(), tempo.getTakenBeatsPerBar());
 
     if (shape.ticksPerLoop == 0)
         return;
 
     armed.store (true, std::memory_order_relaxed);
-    tempo.setLoopShape (shape.bars, shape.beatsPerBar, int (sampleRate), int (latency));
 
     if (enabled.load (std::memory_order_relaxed))
         startPending = true;

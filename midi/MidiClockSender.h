@@ -89,8 +89,8 @@ public:
     /** [message] Starts the clock thread; events are posted only while it runs. */
     void startThread();
 
-    /** [message] Asks the thread to end and waits up to timeoutMs; false when it did not end. */
-    bool stopThread (int timeoutMs = 1000);
+    /** [message] Asks the thread to end and waits for it (it looks every millisecond). */
+    void stopThread();
 
     /** [message, while no block runs] */
     void setMainClient (MainClient* client) noexcept { mainClient = client; }
@@ -147,7 +147,7 @@ private:
     // The main loop and its shape.
     float sampleRate = 0.0f;
     std::uint32_t latency = 0;
-    std::int64_t loopStartTime = 0, loopCloseTime = 0, loopDuration = 0;
+    std::int64_t loopStartTime = 0;
     ClockMath::Shape shape;
 
     // Transport, on the audio thread.
@@ -163,6 +163,7 @@ private:
     LockFreeFifo<ClockEvent> events { eventCapacity };
     std::mutex outputLock;
     std::shared_ptr<ClockByteOutput> deviceOutput;
+    std::atomic<bool> hasDeviceOutput { false }; // for the audio thread, which never takes the lock
     std::atomic<bool> threadRunning { false }, quit { false };
     std::atomic<bool> armed { false }; // a loop with a tempo: events may come at any moment
     std::thread thread;

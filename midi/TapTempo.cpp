@@ -76,27 +76,14 @@ void TapTempo::preAudioCallback() noexcept
         client->beatsPerBarChanged (beatsPerBar);
 }
 
-void TapTempo::setLoopShape (int newBars, int newBeatsPerBar, int newSampleRate, int newLatency) noexcept
-{
-    bars = newBars;
-    shapeBeatsPerBar = newBeatsPerBar;
-    sampleRate = newSampleRate;
-    latency = newLatency;
-    changed = true;
-}
-
 void TapTempo::perBlock (std::uint32_t n, bool reverse, bool playing, std::uint32_t, std::uint32_t endPosition,
                          std::uint32_t mainLength, std::int64_t, bool restarted)
 {
     // The clock places every tick from the loop's position in this block, so a new shape, a
     // wrap, a restart or a change of direction needs no event of its own: the next tick simply
     // falls where the loop says.
-    if (sampleRate > 0 && clock != nullptr)
+    if (clock != nullptr)
         clock->blockTicks (n, reverse, playing, endPosition, mainLength, restarted);
-
-    changed = false;
-    lastPlaying = playing;
-    lastReverse = reverse;
 }
 
 } // namespace Work

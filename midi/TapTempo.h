@@ -53,9 +53,6 @@ public:
     /** [audio] The beats per bar the clock uses, as taken at the start of the latest block. */
     [[nodiscard]] int getTakenBeatsPerBar() const noexcept { return beatsPerBar; }
 
-    /** [audio] The clock's latest picture of the main loop; the next block re-aligns to it. */
-    void setLoopShape (int bars, int beatsPerBar, int sampleRate, int latency) noexcept;
-
     /** [audio] */
     void preAudioCallback() noexcept override;
     void perBlock (std::uint32_t n, bool reverse, bool playing, std::uint32_t startPosition, std::uint32_t endPosition,
@@ -77,10 +74,6 @@ private:
     std::atomic<bool> tempoKnown { false };
     std::atomic<int> requestedBeatsPerBar;
     int beatsPerBar;
-
-    // The main loop as the clock last derived it.
-    int sampleRate = 0, latency = 0, bars = 0, shapeBeatsPerBar = 0;
-    bool changed = false, lastPlaying = false, lastReverse = false;
 };
 
 } // namespace Work
