@@ -46,7 +46,8 @@ void MidiInputCallbackManager::Source::wake() noexcept
     }
 }
 
-void MidiInputCallbackManager::DeviceInput::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+void MidiInputCallbackManager::DeviceInput::handleIncomingMidiMessage (juce::MidiInput*,
+                                                                       const juce::MidiMessage& message) noexcept
 {
     const auto size = std::size_t (std::max (0, message.getRawDataSize()));
     source.push (message.getRawData(), size, juce::Time::currentTimeMillis());

@@ -125,7 +125,8 @@ private:
             : source (manager)
         {
         }
-        void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) override;
+        /** [midi] JUCE's MIDI thread: only pushes into the source's queue and wakes the delivery thread. */
+        void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) noexcept override;
         Source source;
     };
 
