@@ -28,8 +28,7 @@ namespace
             }
             else
             {
-                for (std::uint32_t j = 0; j < n; ++j)
-                    dst[j] += src[j];
+                addSamples (src, dst, n);
             }
             return;
         }
@@ -37,6 +36,27 @@ namespace
         for (std::uint32_t j = 0; j < n; ++j)
         {
             const auto v = src[std::ptrdiff_t (j) * srcStep];
+            if constexpr (mix == Mix::copy)
+                dst[std::ptrdiff_t (j) * dstStep] = v;
+            else
+                dst[std::ptrdiff_t (j) * dstStep] += v;
+        }
+    }
+
+    /** Moves n samples at a constant gain; steps are +1 or -1 samples. */
+    template <Mix mix>
+    void moveSamplesScaled (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n,
+                            float gain) noexcept
+    {
+        if (gain == 1.0f)
+        {
+            moveSamples<mix> (src, srcStep, dst, dstStep, n);
+            return;
+        }
+
+        for (std::uint32_t j = 0; j < n; ++j)
+        {
+            const auto v = src[std::ptrdiff_t (j) * srcStep] * gain;
             if constexpr (mix == Mix::copy)
                 dst[std::ptrdiff_t (j) * dstStep] = v;
             else
@@ -69,6 +89,16 @@ namespace
         {
             for (std::uint32_t c = 0; c < channels; ++c)
                 moveSamples<mix> (src[c], srcStep, dst[c], dstStep, n);
+            return;
+        }
+
+        // A ramp at rest within [0, 1] keeps its gain through every sample, exactly as the
+        // sample-by-sample walk below would: take it as a constant. Most writes of a take and
+        // of an overdub run at rest, at unity.
+        if (! ramp->isMoving() && ramp->gain >= 0.0f && ramp->gain <= 1.0f)
+        {
+            for (std::uint32_t c = 0; c < channels; ++c)
+                moveSamplesScaled<mix> (src[c], srcStep, dst[c], dstStep, n, ramp->gain);
             return;
         }
 
@@ -389,6 +419,11 @@ SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept
 
         return b;
     }
+
+    // Backwards, wrapping from the first block to the last is the common case at the loop's
+    // start: the chain is a ring, so the last block is one step back, not a walk across it.
+    if (auto* previous = b->prev; p >= b->start + b->count && previous->start <= p && p < previous->start + previous->count)
+        return previous;
 
     while (p >= b->start + b->count)
         b = b->next;

@@ -7,14 +7,23 @@
     The adding loops work on a left and a right output at once, reading each input sample a
     single time. Inputs may be the same buffer (a mono source feeds both sides); outputs never
     overlap inputs or each other, which __restrict tells the compiler so that it vectorises
-    without run-time overlap checks. [audio] */
+    without run-time overlap checks. The constant-gain loops, which run on every channel in
+    every block, take eight samples at a time and then the rest one by one: a fixed-width body
+    leaves no remainder handling to set up for each call. [audio] */
 namespace Work::GainRamps
 {
 
 inline void addConstantPair (const float* __restrict inLeft, const float* __restrict inRight, float* __restrict outLeft,
                              float* __restrict outRight, int n, float gainLeft, float gainRight) noexcept
 {
-    for (int k = 0; k < n; ++k)
+    int k = 0;
+    for (; k + 8 <= n; k += 8)
+        for (int i = k; i < k + 8; ++i)
+        {
+            outLeft[i] += gainLeft * inLeft[i];
+            outRight[i] += gainRight * inRight[i];
+        }
+    for (; k < n; ++k)
     {
         outLeft[k] += gainLeft * inLeft[k];
         outRight[k] += gainRight * inRight[k];
@@ -35,7 +44,11 @@ inline void addRampPair (const float* __restrict inLeft, const float* __restrict
 
 inline void addConstant (const float* __restrict input, float* __restrict output, int n, float gain) noexcept
 {
-    for (int k = 0; k < n; ++k)
+    int k = 0;
+    for (; k + 8 <= n; k += 8)
+        for (int i = k; i < k + 8; ++i)
+            output[i] += gain * input[i];
+    for (; k < n; ++k)
         output[k] += gain * input[k];
 }
 
@@ -47,7 +60,11 @@ inline void addRamp (const float* __restrict input, float* __restrict output, in
 
 inline void multiplyConstant (float* buffer, int n, float gain) noexcept
 {
-    for (int k = 0; k < n; ++k)
+    int k = 0;
+    for (; k + 8 <= n; k += 8)
+        for (int i = k; i < k + 8; ++i)
+            buffer[i] *= gain;
+    for (; k < n; ++k)
         buffer[k] *= gain;
 }
 
