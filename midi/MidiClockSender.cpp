@@ -81,17 +81,29 @@ void MidiClockSender::stopThread()
     if (! thread.joinable())
         return;
 
-    // The thread looks at quit at least every millisecond.
-    quit = true;
+    // The thread looks at quit at least every ten milliseconds, and is woken while it waits for an output.
+    {
+        const std::lock_guard<std::mutex> hold (idleLock);
+        quit = true;
+    }
+    idleWake.notify_all();
     thread.join();
     threadRunning = false;
 }
 
 void MidiClockSender::setDeviceOutput (std::shared_ptr<ClockByteOutput> output)
 {
-    const std::lock_guard<std::mutex> hold (outputLock);
-    hasDeviceOutput.store (output != nullptr, std::memory_order_relaxed);
-    deviceOutput = std::move (output);
+    const bool present = output != nullptr;
+    {
+        const std::lock_guard<std::mutex> hold (outputLock);
+        deviceOutput = std::move (output);
+    }
+    {
+        const std::lock_guard<std::mutex> hold (idleLock);
+        outputSince.store (nowMicros(), std::memory_order_relaxed);
+        hasDeviceOutput.store (present, std::memory_order_relaxed);
+    }
+    idleWake.notify_all();
 }
 
 void MidiClockSender::mainLoopStarted (float rate, std::int64_t time, std::uint32_t outputLatency)
@@ -310,12 +322,31 @@ void MidiClockSender::run()
 
     while (! quit.load())
     {
+        const bool sending = hasDeviceOutput.load (std::memory_order_relaxed);
+
         while (const auto* event = events.pop())
         {
+            // Without an output the ticks go nowhere, and none due before it came is sent late.
             const auto copy = *event;
+
+            if (! sending || copy.time < outputSince.load (std::memory_order_relaxed))
+                continue;
+
             const auto at = std::upper_bound (pending.begin(), pending.end(), copy.time,
                                               [] (std::int64_t t, const ClockEvent& e) { return t < e.time; });
             pending.insert (at, copy);
+        }
+
+        if (! sending)
+        {
+            pending.clear();
+
+            // Nowhere to send a clock: the thread sleeps until an output is chosen or it must
+            // quit, waking now and then only to empty the queue the audio thread fills.
+            std::unique_lock<std::mutex> hold (idleLock);
+            idleWake.wait_for (hold, std::chrono::milliseconds (250),
+                               [this] { return quit.load() || hasDeviceOutput.load (std::memory_order_relaxed); });
+            continue;
         }
 
         if (pending.empty())

@@ -5,6 +5,7 @@
 #include "engine/MidiClock.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -165,7 +166,10 @@ private:
     std::shared_ptr<ClockByteOutput> deviceOutput;
     std::atomic<bool> hasDeviceOutput { false }; // for the audio thread, which never takes the lock
     std::atomic<bool> threadRunning { false }, quit { false };
-    std::atomic<bool> armed { false }; // a loop with a tempo: events may come at any moment
+    std::atomic<bool> armed { false };           // a loop with a tempo: events may come at any moment
+    std::atomic<std::int64_t> outputSince { 0 }; // when the output was chosen: older events are not sent
+    std::mutex idleLock;                         // with idleWake: the thread waits there while it has no output
+    std::condition_variable idleWake;
     std::thread thread;
 };
 

@@ -280,6 +280,32 @@ TEST (MidiClockSender, TheDeviceGetsTheSameBytesFromItsThread)
     EXPECT_EQ (expected.front(), 0xfa);
 }
 
+TEST (MidiClockSender, AnOutputChosenLateGetsNoTickDueBeforeIt)
+{
+    ClockRig rig;
+    rig.clock.startThread();
+    std::this_thread::sleep_for (std::chrono::milliseconds (20));
+
+    // Ticks with nowhere to go, all due within 64 ms, queued while the thread waits for an output.
+    for (int b = 0; b < 8; ++b)
+        rig.play (ClockRig::block);
+    std::this_thread::sleep_for (std::chrono::milliseconds (100));
+    const auto before = rig.port.sent.size();
+
+    auto device = std::make_shared<RecordingDevice>();
+    rig.clock.setDeviceOutput (device);
+    for (int b = 0; b < 8; ++b)
+        rig.play (ClockRig::block);
+    std::this_thread::sleep_for (std::chrono::milliseconds (300));
+    rig.clock.stopThread();
+
+    std::vector<std::uint8_t> expected;
+    for (auto s = rig.port.sent.begin() + std::ptrdiff_t (before); s != rig.port.sent.end(); ++s)
+        expected.insert (expected.end(), s->data.begin(), s->data.begin() + s->size);
+    ASSERT_FALSE (expected.empty());
+    EXPECT_EQ (device->copy(), expected);
+}
+
 TEST (TapTempo, TheMedianOfTheLastFourIntervalsAndAFreshStartAfterAPause)
 {
     struct Client : TapTempoProcessorClient
