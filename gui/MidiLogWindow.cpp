@@ -53,7 +53,6 @@ MidiLogComponent::MidiLogComponent (MidiInputCallbackManager& fanOut, MidiGuiMan
     pauseButton.setColour (juce::TextButton::buttonColourId, accent);
     appendLine ("Incoming MIDI that can drive a control:\n");
     setSize (400, 400);
-    startTimer (10);
 }
 
 MidiLogComponent::~MidiLogComponent()
@@ -125,6 +124,14 @@ juce::StringArray MidiLogComponent::getLines() const
     lines.addLines (text.getText());
     lines.removeEmptyStrings();
     return lines;
+}
+
+void MidiLogComponent::setShown (bool shown)
+{
+    if (! shown)
+        stopTimer();
+    else if (! isTimerRunning())
+        startTimer (10);
 }
 
 void MidiLogComponent::timerCallback()
@@ -260,9 +267,11 @@ void MidiLogWindow::setVisible (bool shouldBeVisible)
         {
             dispatchHeld.emplace (manager);
             logHeld.reset();
+            log.setShown (true);
         }
         else
         {
+            log.setShown (false);
             dispatchHeld.reset();
             logHeld.emplace (log);
             log.forgetTargets();

@@ -45,6 +45,9 @@ public:
     /** Clears every waiting and current learning target and the status line. */
     void forgetTargets();
 
+    /** Ticks only while its window shows: hidden, it hears no MIDI and has nothing to show. */
+    void setShown (bool shown);
+
     /** Pauses or resumes the log, as the pause button does. */
     void setPaused (bool shouldBePaused);
     [[nodiscard]] bool isPaused() const noexcept { return paused; }
