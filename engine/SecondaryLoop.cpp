@@ -35,23 +35,9 @@ void SecondaryLoop::writeRecorded (const BlockCursor& input, Direction direction
     chain = SampleChain::overdub (memory, chain, input, direction, ramp);
 }
 
-void SecondaryLoop::play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
-                          ActivityMatrix* activity) noexcept
+void SecondaryLoop::playChanging (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,
+                                  ActivityMatrix* activity) noexcept
 {
-    // Most blocks of most loops: playing forwards, heard at full gain, no mute on its way, inside
-    // the block the last read ended in. Read straight, as the general path below would.
-    if (const auto loopLength = length();
-        direction == Direction::forwards && ! isMuted() && ! lastMuted && ! playRamp.isMoving() && n > 0 && n <= loopLength)
-    {
-        const auto p = position < loopLength ? position : position % loopLength;
-        if (SampleChain::addIfInside (chain, outputs + outputChannel, std::uint32_t (numChannels), p, n))
-        {
-            playRamp.setGain (1.0f);
-            markActivity (activity);
-            return;
-        }
-    }
-
     handleMute();
     BaseLoop::play (outputs, position, direction, n, activity);
 }

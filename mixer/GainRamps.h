@@ -13,9 +13,27 @@
 namespace Work::GainRamps
 {
 
+template <int n>
+inline void addConstantPairFixed (const float* __restrict inLeft, const float* __restrict inRight, float* __restrict outLeft,
+                                  float* __restrict outRight, float gainLeft, float gainRight) noexcept
+{
+    for (int k = 0; k < n; ++k)
+    {
+        outLeft[k] += gainLeft * inLeft[k];
+        outRight[k] += gainRight * inRight[k];
+    }
+}
+
 inline void addConstantPair (const float* __restrict inLeft, const float* __restrict inRight, float* __restrict outLeft,
                              float* __restrict outRight, int n, float gainLeft, float gainRight) noexcept
 {
+    switch (n)
+    {
+        case 32: addConstantPairFixed<32> (inLeft, inRight, outLeft, outRight, gainLeft, gainRight); return;
+        case 64: addConstantPairFixed<64> (inLeft, inRight, outLeft, outRight, gainLeft, gainRight); return;
+        default: break;
+    }
+
     int k = 0;
     for (; k + 8 <= n; k += 8)
         for (int i = k; i < k + 8; ++i)
