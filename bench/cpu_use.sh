@@ -27,28 +27,47 @@ source "$root/tests/support/private_jack.sh"
 source "$root/tests/support/screen_driver.sh"
 ticks=$(getconf CLK_TCK)
 
-# utime + stime of a /proc stat line, in clock ticks (the name may hold spaces: skip past ')').
-cpu_of() { sed -E 's/^.*\) //' "$1" 2>/dev/null | awk '{ print $12 + $13 }'; }
+# CPU time of a process or thread in nanoseconds: the scheduler's own count (schedstat) where
+# the kernel keeps one, else utime + stime of its stat line, which the kernel samples at its tick
+# and so charges short wake-ups to whichever thread the tick happens to find (the name may hold
+# spaces: skip past ')').
+cpu_of() {
+  if [[ -r "$1/schedstat" ]]; then
+    awk '{ print $1 }' "$1/schedstat" 2>/dev/null
+  else
+    sed -E 's/^.*\) //' "$1/stat" 2>/dev/null | awk -v hz="$ticks" '{ printf "%.0f\n", ($12 + $13) * 1e9 / hz }'
+  fi
+}
+
+# The process: the sum over its threads.
+process_cpu() {
+  local t sum=0 v
+  for t in /proc/"$app_pid"/task/*; do
+    v=$(cpu_of "$t")
+    [[ -n "$v" ]] && sum=$((sum + v))
+  done
+  echo "$sum"
+}
 
 measure() {
   declare -A before names
   local total_before total_after t
-  total_before=$(cpu_of "/proc/$app_pid/stat")
+  total_before=$(process_cpu)
   for t in /proc/"$app_pid"/task/*; do
-    before[$t]=$(cpu_of "$t/stat")
+    before[$t]=$(cpu_of "$t")
     names[$t]="$(cat "$t/comm" 2>/dev/null) $(basename "$t")"
     [[ "$(basename "$t")" == "$app_pid" ]] && names[$t]="message thread"
   done
   sleep "$seconds"
-  total_after=$(cpu_of "/proc/$app_pid/stat")
-  awk -v a="$total_after" -v b="$total_before" -v s="$seconds" -v hz="$ticks" -v what="$1" \
-    'BEGIN { printf "%-28s %6.2f %% of one core\n", what, 100 * (a - b) / hz / s }'
+  total_after=$(process_cpu)
+  awk -v a="$total_after" -v b="$total_before" -v s="$seconds" -v what="$1" \
+    'BEGIN { printf "%-28s %6.2f %% of one core\n", what, 100 * (a - b) / 1e9 / s }'
   for t in "${!before[@]}"; do
     local after
-    after=$(cpu_of "$t/stat")
+    after=$(cpu_of "$t")
     [[ -n "$after" ]] || continue
-    awk -v a="$after" -v b="${before[$t]}" -v s="$seconds" -v hz="$ticks" -v n="${names[$t]}" \
-      'BEGIN { share = 100 * (a - b) / hz / s; if (share >= 0.05) printf "    %-24s %6.2f %%\n", n, share }'
+    awk -v a="$after" -v b="${before[$t]}" -v s="$seconds" -v n="${names[$t]}" \
+      'BEGIN { share = 100 * (a - b) / 1e9 / s; if (share >= 0.05) printf "    %-24s %6.2f %%\n", n, share }'
   done | sort -k2 -n -r -t'%'
 }
 
