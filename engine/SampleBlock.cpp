@@ -16,52 +16,33 @@ namespace
         add
     };
 
-    /** Moves n samples at unity gain; steps are +1 or -1 samples. */
+    /** Writes or adds one sample. */
     template <Mix mix>
-    void moveSamples (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n) noexcept
+    void put (float& dst, float v) noexcept
     {
-        if (srcStep == 1 && dstStep == 1)
-        {
-            if constexpr (mix == Mix::copy)
-            {
-                std::memcpy (dst, src, n * sizeof (float));
-            }
-            else
-            {
-                addSamples (src, dst, n);
-            }
-            return;
-        }
-
-        for (std::uint32_t j = 0; j < n; ++j)
-        {
-            const auto v = src[std::ptrdiff_t (j) * srcStep];
-            if constexpr (mix == Mix::copy)
-                dst[std::ptrdiff_t (j) * dstStep] = v;
-            else
-                dst[std::ptrdiff_t (j) * dstStep] += v;
-        }
+        if constexpr (mix == Mix::copy)
+            dst = v;
+        else
+            dst += v;
     }
 
-    /** Moves n samples at a constant gain; steps are +1 or -1 samples. */
+    /** Moves n samples at a constant gain; steps are +1 or -1 samples. At unity, forwards, a
+        plain copy or sum (multiplying by one changes no sample). */
     template <Mix mix>
-    void moveSamplesScaled (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n,
-                            float gain) noexcept
+    void moveSamples (const float* src, std::ptrdiff_t srcStep, float* dst, std::ptrdiff_t dstStep, std::uint32_t n,
+                      float gain = 1.0f) noexcept
     {
-        if (gain == 1.0f)
+        if (gain == 1.0f && srcStep == 1 && dstStep == 1)
         {
-            moveSamples<mix> (src, srcStep, dst, dstStep, n);
+            if constexpr (mix == Mix::copy)
+                std::memcpy (dst, src, n * sizeof (float));
+            else
+                addSamples (src, dst, n);
             return;
         }
 
         for (std::uint32_t j = 0; j < n; ++j)
-        {
-            const auto v = src[std::ptrdiff_t (j) * srcStep] * gain;
-            if constexpr (mix == Mix::copy)
-                dst[std::ptrdiff_t (j) * dstStep] = v;
-            else
-                dst[std::ptrdiff_t (j) * dstStep] += v;
-        }
+            put<mix> (dst[std::ptrdiff_t (j) * dstStep], src[std::ptrdiff_t (j) * srcStep] * gain);
     }
 
     /** Moves n samples through a ramp that advances after each sample. */
@@ -71,11 +52,7 @@ namespace
     {
         for (std::uint32_t j = 0; j < n; ++j)
         {
-            const auto v = src[std::ptrdiff_t (j) * srcStep] * gain;
-            if constexpr (mix == Mix::copy)
-                dst[std::ptrdiff_t (j) * dstStep] = v;
-            else
-                dst[std::ptrdiff_t (j) * dstStep] += v;
+            put<mix> (dst[std::ptrdiff_t (j) * dstStep], src[std::ptrdiff_t (j) * srcStep] * gain);
             GainRamp::advance (gain, step);
         }
     }
@@ -98,7 +75,7 @@ namespace
         if (! ramp->isMoving() && ramp->gain >= 0.0f && ramp->gain <= 1.0f)
         {
             for (std::uint32_t c = 0; c < channels; ++c)
-                moveSamplesScaled<mix> (src[c], srcStep, dst[c], dstStep, n, ramp->gain);
+                moveSamples<mix> (src[c], srcStep, dst[c], dstStep, n, ramp->gain);
             return;
         }
 
