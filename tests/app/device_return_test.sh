@@ -10,26 +10,8 @@ set -u
 app="$1"
 probe="$2"
 shots="${3:-}"
-work=$(mktemp -d)
-xvfb_pid=""; app_pid=""; jack_pid=""; play_pid=""
+source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
-fail() {
-  echo "FAIL: $*"
-  [[ -f "$work/app.log" ]] && grep -v BadAtom "$work/app.log" | tail -n 8
-  exit 1
-}
-cleanup() {
-  for pid in $play_pid $app_pid $jack_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-here="$(dirname "${BASH_SOURCE[0]}")"
-source "$here/../support/private_jack.sh"
-source "$here/../support/screen_driver.sh"
-export HOME="$work/home"
-mkdir -p "$HOME"
 window="Varnolo 2.1"
 
 # The same server again, under the name the first one had.

@@ -12,27 +12,9 @@ set -u
 app="$1"
 probe="$2"
 shots="${3:-}"
-work=$(mktemp -d)
-xvfb_pid=""; app_pid=""; jack_pid=""; capture_pid=""; play_pid=""
+source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
-fail() {
-  echo "FAIL: $*"
-  [[ -f "$work/app.log" ]] && grep -v BadAtom "$work/app.log" | tail -n 5
-  exit 1
-}
-cleanup() {
-  for pid in $play_pid $capture_pid $app_pid $jack_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  if [[ -n "${KEEP_WORK:-}" ]]; then echo "work files kept in $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-
-here="$(dirname "${BASH_SOURCE[0]}")"
-source "$here/../support/private_jack.sh"
-source "$here/../support/screen_driver.sh"
 start_private_jack 256 "$work/jack.log"
-export HOME="$work/home"
-mkdir -p "$HOME"
 settings="$HOME/.config/Varnolo/Varnolo.settings"
 [[ -n "$shots" ]] && mkdir -p "$shots"
 

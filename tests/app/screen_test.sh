@@ -8,29 +8,9 @@ set -u
 app="$1"
 probe="$2"
 shots="${3:-}"
-work=$(mktemp -d)
-xvfb_pid=""; app_pid=""; jack_pid=""
+source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
-fail() {
-  echo "FAIL: $*"
-  [[ -f "$work/app.log" ]] && grep -v BadAtom "$work/app.log" | tail -n 5
-  exit 1
-}
-cleanup() {
-  [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null
-  [[ -n "$jack_pid" ]] && kill "$jack_pid" 2>/dev/null
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-here="$(dirname "${BASH_SOURCE[0]}")"
-source "$here/../support/private_jack.sh"
-source "$here/../support/screen_driver.sh"
 start_private_jack 256 "$work/jack.log"
-export HOME="$work/home"
-mkdir -p "$HOME"
 start_screen 1920 1080
 
 focus_screen() {

@@ -1,0 +1,24 @@
+# Sourced first by the window tests, once app, probe and shots are set: a work folder, fail (which
+# shows the end of the program's log), a cleanup on exit that stops every process the test
+# started (kept in the *_pid variables below), the JACK and screen helpers, and a HOME of the
+# test's own, so the settings file lands in $HOME/.config/Varnolo/. KEEP_WORK=1 keeps the work
+# folder for a look afterwards.
+work=$(mktemp -d)
+xvfb_pid=""; app_pid=""; jack_pid=""; capture_pid=""; play_pid=""; burst_pid=""
+
+fail() {
+  echo "FAIL: $*"
+  [[ -f "$work/app.log" ]] && grep -v BadAtom "$work/app.log" | tail -n 8
+  exit 1
+}
+cleanup() {
+  for pid in $burst_pid $play_pid $capture_pid $app_pid $jack_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  if [[ -n "${KEEP_WORK:-}" ]]; then echo "work files kept in $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+source "$(dirname "${BASH_SOURCE[0]}")/private_jack.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/screen_driver.sh"
+export HOME="$work/home"
+mkdir -p "$HOME"
