@@ -19,15 +19,21 @@ trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../support/private_jack.sh"
 start_private_jack 256 "$work/jack.log"
 
-# A machine too busy to keep its cycles (the server reports them missed) shifts the ticks of those
-# cycles, as it does the audio: such a run is tried again, up to three times in all.
-for attempt in 1 2 3; do
+# A machine that cannot keep its cycles (the server reports them missed) shifts every tick after
+# the miss by a period, as it does the audio: such a run judges the machine, not the clock. It is
+# tried again, up to five times in all; a failure in a run without missed cycles fails the test,
+# and when every run missed cycles the test is reported skipped (exit 77), never passed.
+for attempt in 1 2 3 4 5; do
   HOME="$work" "$checker" > "$work/checker.log" 2>&1
   status=$?
   cat "$work/checker.log"
   (( status == 0 )) && break
-  grep -q "reported 0 missed cycles" "$work/checker.log" && break
-  echo "-- missed cycles on a busy machine: again"
+  grep -q "reported 0 missed cycles" "$work/checker.log" && fail "the clock check failed ($status)"
+  grep -q "missed cycles (xruns)" "$work/checker.log" || fail "the clock check failed ($status)"
+  echo "-- missed cycles: again"
 done
-(( status == 0 )) || fail "the clock check failed ($status)"
+if (( status != 0 )); then
+  echo "SKIPPED: the JACK server missed cycles in every run, so tick frames could not be judged"
+  exit 77
+fi
 echo "PASS: the MIDI clock on JACK follows the loop to the sample"
