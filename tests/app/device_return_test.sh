@@ -55,7 +55,7 @@ sleep 1.5 # a few attempts while no server runs
 
 restart_jack
 back_from=$(date +%s.%N)
-wait_ports 8 || fail "the program's ports did not come back: $(jack_lsp 2>&1 | head -n 8)"
+wait_ports 20 || fail "the program's ports did not come back: $(jack_lsp 2>&1 | head -n 8)"
 back_after=$(awk -v s="$back_from" -v now="$(date +%s.%N)" 'BEGIN { printf "%.1f", now - s }')
 wait_text "$window" "Device Status" 3 "48.0 kHz" || fail "the status line does not show the device: '$(text_of "$window" "Device Status")'"
 wait_text "$window" "Notice Line" 2 "The audio device is back" || fail "no notice of the device's return: '$(text_of "$window" "Notice Line")'"
@@ -77,7 +77,7 @@ start_screen 1920 1080
 wait_text "$window" "Device Status" 5 "No audio device" || fail "the status line does not say there is no device: '$(text_of "$window" "Device Status")'"
 sleep 1.5
 restart_jack
-wait_ports 8 || fail "the program did not find a server started after it"
+wait_ports 20 || fail "the program did not find a server started after it"
 wait_text "$window" "Device Status" 3 "48.0 kHz" || fail "the status line does not show the device: '$(text_of "$window" "Device Status")'"
 
 echo "PASS: the device lost is told, the loop plays on when the server returns (ports back in ${back_after} s), and a server started later is found"
