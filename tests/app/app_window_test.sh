@@ -22,6 +22,7 @@ cleanup() {
 trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/../support/private_jack.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/screen_driver.sh"
 start_private_jack 256 "$work/jack.log"
 
 # Our own display, chosen by Xvfb itself so parallel runs never collide.
@@ -40,7 +41,7 @@ settings="$HOME/.config/Varnolo/Varnolo.settings"
 "$app" > "$work/app.log" 2>&1 &
 app_pid=$!
 
-wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1)
+wid=$(wait_window "$title" 60)
 [[ -n "$wid" ]] || fail "main window did not appear"
 # The splash screen over the window goes two seconds after it came.
 sleep 3
@@ -95,7 +96,7 @@ grep -q 'name="audioDeviceState"' "$settings" || fail "device state not saved at
 kill "$jack_pid"; wait "$jack_pid" 2>/dev/null; jack_pid=""
 "$app" > "$work/nodevice.log" 2>&1 &
 app_pid=$!
-timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" > /dev/null || fail "no window without a device"
+wait_window "$title" 60 > /dev/null || fail "no window without a device"
 sleep 1.5
 count=$(xdotool search --onlyvisible --name "^$title\$" | wc -l)
 (( count == 2 )) || fail "expected the main window and the no-device message, saw $count windows"

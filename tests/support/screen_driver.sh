@@ -1,5 +1,6 @@
 # Sourced by the tests that drive the performance screen as a performer would. Needs $work, $app
 # and $probe, and provides:
+#   wait_window TITLE SECS   the id of a visible window with that whole title, once it shows
 #   start_screen W H         Xvfb of that size, the application on it, its window found ($wid, $X, $Y)
 #   locate                   where every part of the screen lies now (screen_probe, window coordinates)
 #   click NAME [BUTTON]      a click in the middle of a named part
@@ -23,11 +24,24 @@ start_screen() {
 
   VARNOLO_LAYOUT_MAP="$work/map.txt" "$app" > "$work/app.log" 2>&1 &
   app_pid=$!
-  wid=$(timeout 90 xdotool search --sync --onlyvisible --name "^Varnolo 2.1\$" | head -n1)
+  wid=$(wait_window "Varnolo 2.1" 90)
   [[ -n "$wid" ]] || fail "main window did not appear"
   # The splash screen over the window goes two seconds after it came.
   sleep 2.5
   locate
+}
+
+# The id of the first visible window with the whole title $1, waiting up to $2 seconds. One
+# search at a time: a window that goes while xdotool looks at it (the splash screen) fails that
+# search with BadWindow, and a --sync search would give up on the error.
+wait_window() {
+  local id i
+  for i in $(seq $(($2 * 5))); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n1)
+    [[ -n "$id" ]] && echo "$id" && return 0
+    sleep 0.2
+  done
+  return 1
 }
 
 locate() {
