@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // The whole audio callback: looper and mixer in MainAudio's block order, 8 loop channels of 8
 // loops each with two overdubbing, at 32 to 512 samples a block, beside two floors measured in the
 // same run: the plain sum of the same streams, and the honest floor (that sum, the two overdubs'

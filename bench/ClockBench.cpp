@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // How well the MIDI clock's device output keeps time. A stand-in audio thread calls the clock
 // as a device would, every 64 samples at 48 kHz, woken by the system as a real callback is (with
 // its wake-up jitter); a stand-in MIDI output notes the moment each tick leaves the clock thread.

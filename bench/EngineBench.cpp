@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // The loop set playing back: Part::process for 8 loop channels with 1, 4, 8 and 16 loops each, at
 // 32, 64 and 256 samples a block, and the whole looper block with 8 loops a channel, two of them
 // overdubbing, beside a floor measured in the same run that adds the same number of float

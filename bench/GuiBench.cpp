@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // The performance screen's cost on JUCE's software renderer, the one the X11 window uses: the
 // screen is painted into an image, tick after tick, while the engine runs offline under it.
 // Each tick is what the program does every 15 ms: the engine's GUI pass and every control's

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // Sample pool figures: allocate/release cost against the length of the free list, and what
 // reserving (and committing) a full-size pool costs at start-up.
 #include "engine/DataMemory.h"

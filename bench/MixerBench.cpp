@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // Eight mono loop channels mixed onto 1 and 4 stereo buses at 32, 64 and 256 samples, steady
 // and ramping, beside a plain multiply-add floor doing the same arithmetic in the same run.
 #include "RatioReporter.h"

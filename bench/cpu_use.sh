@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The program's CPU use with the screen showing: the Release build under Xvfb on a private JACK
 # server with the dummy backend, measured from /proc over 30 seconds of wall time, in all and per
 # thread, as a share of one core. Two scenes, each at 64 and 256 frames a block:

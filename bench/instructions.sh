@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Instructions per block, counted by callgrind (exact from run to run, unlike time): the whole
 # audio callback (8 loop channels of 8 loops, two overdubbing), the same after 200 retakes, and
 # the two floors, at 64 and 256 samples a block.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Compiles the JUCE modules once into `juce_lib`; every target that needs JUCE
 # links this one library instead of recompiling the modules.
 find_package(JUCE CONFIG REQUIRED)

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // The looper's command set: what each press does to the engine, run on the audio thread at the
 // start of a block. Presses that act at a moment are placed at the sample of the press (the
 // command's time offset) and then hold further commands back until that sample has passed.

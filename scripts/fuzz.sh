@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Builds the libFuzzer targets with clang (with address and undefined-behaviour sanitizers) and
 # runs each for a bounded time, printing executions and findings.
 #   scripts/fuzz.sh [seconds per target, default 60]

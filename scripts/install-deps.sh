@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Installs the Debian packages the project needs. Idempotent: only missing
 # packages are fetched. Pass --tests to add what the test suite needs.
 set -euo pipefail

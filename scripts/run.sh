@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Installs what is missing, builds a Release and starts the application. On a machine where
 # no audio device can be opened (no sound card, no JACK server), a private JACK server with
 # the dummy backend is started first so the application runs, and stopped when it quits.

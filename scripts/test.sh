@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Installs what the tests need, builds the project and runs the whole test suite through ctest.
 #   scripts/test.sh                     every test, the GUI ones in a real window under Xvfb
 #   scripts/test.sh --sanitize address  the tests that need no display, with AddressSanitizer + UBSan

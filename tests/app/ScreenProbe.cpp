@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // Prints where every named part of the performance screen lies in a main window of the given
 // size, so a test can click the real window where a performer would:
 //   screen_probe WIDTH HEIGHT

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Starts the real application in a real window under Xvfb, on a private JACK server with the
 # dummy backend, and drives it as a performer would: the window appears in the program's colour
 # with the engine running on the JACK device, the settings file is written, a second start opens

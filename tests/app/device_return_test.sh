@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The audio server goes away under a performance and comes back: the application under Xvfb
 # on a private JACK server records a one-second loop from a 440 Hz tone with the mouse; the
 # server is killed (SIGKILL), and the status line and the notice say so; a new server under the

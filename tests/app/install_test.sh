@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # `cmake --install` into a prefix of its own, as a packager or a user installing from source does:
 # the program, a desktop entry that desktop-file-validate accepts and that names the program and
 # its icon, and the icon drawn from the logo in every size of the icon theme, each a square PNG
-# of its size with the logo on it.
+# of its size with the logo on it, and the licence in the documentation folder.
 #   install_test.sh BUILD_FOLDER
 set -u
 build="$1"
@@ -21,6 +23,8 @@ grep -qx 'Exec=varnolo' "$entry" || fail "the desktop entry does not start the i
 grep -qx 'Icon=varnolo' "$entry" || fail "the desktop entry does not name the installed icon"
 grep -qx 'Categories=AudioVideo;Audio;' "$entry" || fail "the desktop entry is not in the audio categories"
 
+cmp -s "$prefix/usr/share/doc/varnolo/COPYING" "$(dirname "$0")/../../COPYING" || fail "the licence is not installed as share/doc/varnolo/COPYING"
+
 for size in 16 32 48 64 128 256 512; do
   icon="$prefix/usr/share/icons/hicolor/${size}x${size}/apps/varnolo.png"
   [[ -f "$icon" ]] || fail "no ${size}x${size} icon"
@@ -29,4 +33,4 @@ for size in 16 32 48 64 128 256 512; do
   awk -v c="$covered" 'BEGIN { exit !(c > 0.3 && c < 0.95) }' || fail "the ${size}x${size} icon shows no logo (opaque share $covered)"
 done
 
-echo "PASS: the program, a valid desktop entry and the icon in seven sizes are installed"
+echo "PASS: the program, a valid desktop entry, the licence and the icon in seven sizes are installed"

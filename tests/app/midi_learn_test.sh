@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # MIDI from a controller on JACK, as a performer sets it up and plays it: the application under
 # Xvfb on a private JACK server, jack_midi_send playing into Varnolo-MIDI:in, a 440 Hz tone on
 # input 1 and the output captured.

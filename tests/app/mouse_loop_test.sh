@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # A performer records and hears loops with the mouse: the application under Xvfb on a private
 # JACK server, a 440 Hz tone played into input 1 by jack-play and the output captured by
 # jack_capture. Input 1's punch button records a main loop from the tone, which keeps sounding

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The options dialog and the about box, under Xvfb with the application on a private JACK server.
 #
 # With a main loop recorded the options are refused and the loop plays on; once the loops are

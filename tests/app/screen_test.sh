@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The performance screen under Xvfb, on a private JACK server, driven with the mouse and the
 # keyboard as a performer would. What the engine did is read from what it drives on screen:
 # the menu bar (the menus go while the looper runs), the confirmation window, and the pictures

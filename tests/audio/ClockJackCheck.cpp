@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // The MIDI clock on a real JACK server: the engine runs on the JACK device through JUCE, with
 // its JACK MIDI ports, and a receiver of our own (a JACK client in this process) records every
 // byte of Varnolo-MIDI:out with its absolute frame. A 100 ms main loop is recorded at a tapped

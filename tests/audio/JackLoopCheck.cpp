@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // Opens the engine on the JACK device through JUCE, waits for a signal at its first input, records
 // a one-second main loop from it by commands stamped with the wall clock, and keeps running so
 // that the loop can be captured from its outputs. Used by jack_loop_test.sh; exits 2 when no JACK

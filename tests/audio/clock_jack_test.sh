@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The MIDI clock on the program's JACK MIDI output, on a JACK server of the test's own (dummy
 # backend, 256-frame periods): the checker records a main loop with a tapped tempo and checks
 # every clock byte's frame through 100 cycles, a stop and start, a resync and a change of

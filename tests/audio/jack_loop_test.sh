@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The engine on a real JACK server (dummy backend, a server of the test's own): a tone is played
 # into its first input, a one-second loop is recorded from it by commands, and after the tone
 # has stopped the loop must still come back in the captured output. Every process started here

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // libFuzzer target: the reader of saved MIDI key lists. Whatever the text, it must return only
 // keys a control can take, each once, and read back what it writes.
 #include "midi/MidiDispatcher.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // libFuzzer target: the reader of MIDI mapping files, all the way to the controls. Whatever the
 // file holds, importing it must not crash, and what it leaves mapped must be keys the controls
 // can take.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // libFuzzer target: the splitter of raw MIDI event bytes (the JACK MIDI port's and the devices').
 // Whatever the bytes, split into events at random points, every message it hands on must be
 // whole, and every message that can be a key must reach the mapping manager's reader intact.

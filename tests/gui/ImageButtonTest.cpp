@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 #include "gui/Drawing.h"
 #include "gui/SimpleImageButton.h"
 #include "gui/ToggleImageButton.h"

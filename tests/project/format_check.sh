@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Fails when a C++ file of the project is not formatted as .clang-format says.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
+# Fails when a C++ file of the project is not formatted as .clang-format says, or when a source or
+# script file of ours does not open with the licence identifier and the copyright line.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 cd "$root" || exit 2
@@ -10,12 +13,17 @@ if [[ -z "$formatter" ]]; then
   exit 1
 fi
 
+sources=('*.h' '*.cpp' '*.sh' '*.cmake' 'CMakeLists.txt' '*.desktop' '*.py' '.ci/run')
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   mapfile -t files < <(git ls-files -co --exclude-standard -- '*.h' '*.cpp')
+  mapfile -t licensed < <(git ls-files -co --exclude-standard -- "${sources[@]}")
 else
   mapfile -t files < <(find app audio bench engine gui midi mixer settings tests tools -name '*.h' -o -name '*.cpp')
+  mapfile -t licensed < <(find . -path ./build -prune -o -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.sh' \
+    -o -name '*.cmake' -o -name CMakeLists.txt -o -name '*.desktop' -o -name '*.py' -o -path ./.ci/run \) -print)
 fi
 
+status=0
 unformatted=()
 for f in "${files[@]}"; do
   [[ -f "$f" ]] || continue
@@ -25,6 +33,24 @@ done
 if [[ ${#unformatted[@]} -gt 0 ]]; then
   echo "not formatted (run: $formatter -i FILE):"
   printf '  %s\n' "${unformatted[@]}"
-  exit 1
+  status=1
 fi
-echo "${#files[@]} files formatted"
+
+# The two lines sit at the top, after a script's #! line.
+unlicensed=()
+for f in "${licensed[@]}"; do
+  [[ -f "$f" ]] || continue
+  head -n 3 "$f" | grep -qE '^(//|#) SPDX-License-Identifier: GPL-3\.0-or-later$' \
+    && head -n 4 "$f" | grep -qE '^(//|#) Copyright \(C\) [0-9]{4}(-[0-9]{4})? the Varnolo developers$' \
+    || unlicensed+=("$f")
+done
+
+if [[ ${#unlicensed[@]} -gt 0 ]]; then
+  echo "without the licence lines at the top (// or # SPDX-License-Identifier: GPL-3.0-or-later,"
+  echo "then Copyright (C) YEAR the Varnolo developers):"
+  printf '  %s\n' "${unlicensed[@]}"
+  status=1
+fi
+
+(( status == 0 )) && echo "${#files[@]} files formatted, ${#licensed[@]} files carry the licence lines"
+exit $status

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Fails when an include runs against the layers: each folder may include only the folders below
 # it, so no two folders ever include each other.
 #   engine   <- nothing of ours

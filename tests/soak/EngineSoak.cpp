@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // A long performance through the real engine (the looper, the mixer and the MIDI clock, in the
 // device's block order), faster than real time: a seeded random performer presses every command
 // with every kind of argument, in storms of undo and redo, with resets, while the sample pool is

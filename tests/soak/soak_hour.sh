@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # One hour of audio through the real engine, checked block by block (see EngineSoak.cpp), at
 # 64 and at 256 samples a block with two seeds each.
 #   tests/soak/soak_hour.sh [BUILD_DIR]   (default build/release; builds engine_soak there)

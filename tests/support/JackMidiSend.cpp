@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // Sends MIDI messages to a JACK MIDI port, as a controller would, for the tests:
 //   jack_midi_send DEST [--gap MS] MSG...
 // MSG is the message's bytes in hex joined by ':' (b0:14:7f is controller 20 at 127); the

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Sourced by the tests that need a JACK server: start_private_jack PERIOD LOG starts one with the
 # dummy backend under a name of the test's own (never the machine's server), sets jack_pid, and
 # fails the test when it does not come up. The caller stops it on exit.

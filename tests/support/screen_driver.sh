@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Sourced by the tests that drive the performance screen as a performer would. Needs $work, $app
 # and $probe, and provides:
 #   wait_window TITLE SECS   the id of a visible window with that whole title, once it shows

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # Sourced first by the window tests, once app, probe and shots are set: a work folder, fail (which
 # shows the end of the program's log), a cleanup on exit that stops every process the test
 # started (kept in the *_pid variables below), the JACK and screen helpers, and a HOME of the

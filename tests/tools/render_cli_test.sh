@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
 # The render tool from the command line: a good script writes its WAV files, a bad one stops
 # with a one-line error naming the line and writes nothing.
 set -u

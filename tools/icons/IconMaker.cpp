@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // Draws the desktop icon from the logo, as PNG files in the layout of an icon theme:
 //   varnolo-icons FOLDER SIZE...
 // writes FOLDER/<size>x<size>/apps/varnolo.png for every size.

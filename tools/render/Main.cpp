@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
 // varnolo-render: runs a scripted performance through the real engine, without a device, and
 // writes what it gives as a WAV file. See the README for the script format.
 #include "OfflineRenderer.h"
