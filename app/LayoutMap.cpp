@@ -70,6 +70,53 @@ namespace
     }
 } // namespace
 
+namespace
+{
+    template <typename Measure>
+    void findSmallest (juce::Component& component, const juce::String& owner, Measure measure, LayoutMap::Smallest& found)
+    {
+        for (auto* child : component.getChildren())
+        {
+            if (! child->isVisible() || child->getWidth() <= 0 || child->getHeight() <= 0)
+                continue;
+
+            const auto name = child->getName().isNotEmpty() ? child->getName() : owner;
+            if (const auto size = measure (*child); size > 0.0f && (found.name.isEmpty() || size < found.size))
+                found = { size, name };
+
+            findSmallest (*child, name, measure, found);
+        }
+    }
+} // namespace
+
+LayoutMap::Smallest LayoutMap::smallestControl (juce::Component& root)
+{
+    Smallest found;
+    findSmallest (
+        root, root.getName(),
+        [] (juce::Component& c) {
+            const bool control = dynamic_cast<juce::Button*> (&c) != nullptr || dynamic_cast<juce::Slider*> (&c) != nullptr
+                                 || c.getProperties().contains ("control");
+            return control ? float (std::min (c.getWidth(), c.getHeight())) : 0.0f;
+        },
+        found);
+    return found;
+}
+
+LayoutMap::Smallest LayoutMap::smallestText (juce::Component& root)
+{
+    Smallest found;
+    findSmallest (
+        root, root.getName(),
+        [] (juce::Component& c) {
+            if (auto* label = dynamic_cast<juce::Label*> (&c); label != nullptr && label->getText().isNotEmpty())
+                return label->getFont().getHeight();
+            return float (c.getProperties().getWithDefault ("textHeight", 0.0f));
+        },
+        found);
+    return found;
+}
+
 LayoutMap::LayoutMap()
 {
     const auto path = juce::SystemStats::getEnvironmentVariable (layoutMapVariable, {});

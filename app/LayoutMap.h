@@ -30,6 +30,21 @@ public:
     /** The map of every window on the desktop now. */
     [[nodiscard]] static juce::String describeDesktop();
 
+    /** The smallest of the visible parts found below a component, and the name of the nearest
+        named component it belongs to. */
+    struct Smallest
+    {
+        float size = 0.0f;
+        juce::String name;
+    };
+
+    /** The smallest side of a control a performer clicks or drags: buttons, sliders and parts
+        marked with the "control" property. */
+    [[nodiscard]] static Smallest smallestControl (juce::Component& root);
+
+    /** The smallest text height: labels' fonts and the "textHeight" pictures note. */
+    [[nodiscard]] static Smallest smallestText (juce::Component& root);
+
 private:
     void timerCallback() override;
 

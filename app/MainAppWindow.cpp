@@ -126,6 +126,7 @@ void MainAppWindow::buildContent()
     commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
     mainContent->setCommandManager (commandManager.get());
     addKeyListener (commandManager->getKeyMappings());
+    addKeyListener (&screen.getKeys());
 
     centreWithSize (size.x, size.y);
     setContentNonOwned (mainContent.get(), false);
@@ -136,9 +137,6 @@ void MainAppWindow::buildContent()
     const auto state = settingsFile.getValue (windowStateKey);
     settingsFile.setValue (windowStateKey, state);
     restoreWindowStateFromString (state);
-
-    if (auto* clock = engine.getClock())
-        clock->setOutputStateClient (&screen.getMidi());
 
     if (const auto error = engine.openAudio(); error.isNotEmpty())
         juce::AlertWindow::showMessageBoxAsync (
@@ -178,24 +176,67 @@ void MainAppWindow::showOptions()
 {
     auto* audio = engine.getMainAudio();
 
-    if (mainContent == nullptr || audio == nullptr || optionsDialog != nullptr)
+    if (mainContent == nullptr || audio == nullptr || optionsDialog != nullptr || optionsWait.isWaiting())
         return;
 
-    // Every change of an option rebuilds the engine, which would lose the loops.
     if (mainContent->getMainComponent().hasMainLoop())
     {
-        // Once the box goes, the keys are the screen's again: space starts the loops at once.
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::InfoIcon, "Options locked",
-                                                "The options can be changed only while no loop is recorded: "
-                                                "reset the loops first.",
-                                                {}, nullptr, juce::ModalCallbackFunction::create ([this] (int) {
-                                                    if (mainContent != nullptr)
-                                                        mainContent->getMainComponent().takeKeysBack();
-                                                }));
+        refuseOptions();
         return;
     }
 
-    if (auto* looper = engine.getLooper())
+    // Every change of an option rebuilds the engine, so while the options are open no loop may
+    // start: the controls stop following MIDI (the looper says so when MIDI arrives), as while
+    // the MIDI log is open; keys and clicks go to the dialog.
+    if (auto* manager = engine.getMidiGuiManager())
+        optionsMidiHold.emplace (*manager);
+
+    // A press MIDI gave just before is still on its way: it reaches the looper in the next
+    // block. The dialog opens once the looper has run two blocks since, and what they did has
+    // been shown; a loop they started refuses the options as any loop does.
+    optionsWait.start (engine.getDevice(), 2, [this] {
+        if (mainContent == nullptr)
+        {
+            optionsMidiHold.reset();
+            return;
+        }
+
+        auto& screen = mainContent->getMainComponent();
+        engine.tick (screen);
+
+        if (screen.hasMainLoop())
+        {
+            optionsMidiHold.reset();
+            refuseOptions();
+            return;
+        }
+
+        openOptionsDialog();
+    });
+}
+
+void MainAppWindow::refuseOptions()
+{
+    // Once the box goes, the keys are the screen's again: space starts the loops at once.
+    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::InfoIcon, "Options locked",
+                                            "The options can be changed only while no loop is recorded: "
+                                            "reset the loops first.",
+                                            {}, nullptr, juce::ModalCallbackFunction::create ([this] (int) {
+                                                if (mainContent != nullptr)
+                                                    mainContent->getMainComponent().takeKeysBack();
+                                            }));
+}
+
+void MainAppWindow::openOptionsDialog()
+{
+    auto* audio = engine.getMainAudio();
+
+    // The clock is held while the options are open, and afterwards sends again only if the
+    // performer had it on.
+    auto* clock = engine.getClock();
+    const bool clockWasOn = clock != nullptr && clock->isEnabled();
+
+    if (auto* looper = engine.getLooper(); looper != nullptr && clockWasOn)
         looper->postFromMessageThread ({ CommandCode::clockOutput, 0, 0, 0, juce::Time::currentTimeMillis() });
 
     if (midiLog != nullptr)
@@ -204,9 +245,10 @@ void MainAppWindow::showOptions()
     auto* content =
         new OptionsComponent (settings, audio->getDevice(), audio->getNumEngineInputs(), audio->getNumEngineOutputs());
 
-    // The clock was held while the options were open; it may send again.
-    content->onClosed = [this] {
-        if (auto* looper = engine.getLooper())
+    content->onClosed = [this, clockWasOn] {
+        optionsMidiHold.reset();
+
+        if (auto* looper = engine.getLooper(); looper != nullptr && clockWasOn)
             looper->postFromMessageThread ({ CommandCode::clockOutput, 1, 0, 0, juce::Time::currentTimeMillis() });
     };
 
@@ -229,9 +271,6 @@ void MainAppWindow::closeContent()
 {
     engine.closeAudio();
 
-    if (auto* clock = engine.getClock())
-        clock->setOutputStateClient (nullptr);
-
     if (contentBuilding)
     {
         settingsFile.setValue (windowStateKey, getWindowStateAsString());
@@ -240,6 +279,9 @@ void MainAppWindow::closeContent()
 
     if (commandManager != nullptr)
         removeKeyListener (commandManager->getKeyMappings());
+
+    if (mainContent != nullptr)
+        removeKeyListener (&mainContent->getMainComponent().getKeys());
 
     setMenuBar (nullptr);
     clearContentComponent();
@@ -265,6 +307,22 @@ void MainAppWindow::closeButtonPressed()
 
     setVisible (true);
     toFront (true);
+}
+
+void MainAppWindow::focusGained (FocusChangeType)
+{
+    // The window itself took the keys (the window system gave it the focus before anything in
+    // it asked): the screen's, so that the performer's first key acts.
+    if (mainContent != nullptr && ! isCurrentlyBlockedByAnotherModalComponent())
+        mainContent->getMainComponent().grabKeyboardFocus();
+}
+
+void MainAppWindow::activeWindowStatusChanged()
+{
+    juce::DocumentWindow::activeWindowStatusChanged();
+
+    if (isActiveWindow() && mainContent != nullptr)
+        mainContent->getMainComponent().windowActivated();
 }
 
 void MainAppWindow::changeListenerCallback (juce::ChangeBroadcaster* source)

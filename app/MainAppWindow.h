@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "BlockWait.h"
 #include "MainContentComponent.h"
 #include "audio/EngineRuntime.h"
 #include "gui/MidiLogWindow.h"
@@ -12,7 +13,9 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace Work
 {
@@ -88,11 +91,15 @@ public:
     [[nodiscard]] juce::DialogWindow* getOptionsDialog() const noexcept { return optionsDialog.getComponent(); }
 
     void closeButtonPressed() override;
+    void focusGained (FocusChangeType cause) override;
+    void activeWindowStatusChanged() override;
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void optionChanged (Setting& option) override;
     void showPlayingMenus (bool playing);
+    void refuseOptions();
+    void openOptionsDialog();
 
     static inline MainAppWindow* instance = nullptr;
 
@@ -106,6 +113,8 @@ private:
     std::unique_ptr<PlayingContentComponent> playingContent;
     std::unique_ptr<MidiLogWindow> midiLog;
     juce::Component::SafePointer<juce::DialogWindow> optionsDialog;
+    std::optional<CallbackDisabler::ScopedDisable> optionsMidiHold; // MIDI held off while the options are open
+    BlockWait optionsWait; // the options open once MIDI held off has surely reached the engine
     bool contentBuilding = false;
     bool splashShown = false;
 

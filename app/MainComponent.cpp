@@ -55,7 +55,11 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
     if (auto* tapTempo = engine.getTapTempo())
         midi.showBeatsPerBar (tapTempo->getBeatsPerBar());
 
-    confirmation = std::make_unique<SecondWindow> (looper);
+    // The clock outlives a rebuild of the screen: show its output as it is.
+    if (auto* clock = engine.getClock())
+        clockOutputShown (clock->isEnabled());
+
+    confirmation = std::make_unique<SecondWindow> (looper, keys.getRepeatFilter());
     confirmation->onCancel = [this] {
         looper.postFromMessageThread ({ CommandCode::undo, 0, 0, 0, juce::Time::currentTimeMillis() });
         takeKeysBack();
@@ -92,6 +96,7 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
     if (auto* midiManager = engine.getMidiGuiManager())
         midiManager->setNotificationClient (&midi);
 
+    keys.onAction = [this] (PerformanceKeys::Action action) { perform (action); };
     setWantsKeyboardFocus (true);
 }
 
@@ -143,30 +148,55 @@ void MainComponent::setDeviceStatus (const juce::String& text)
     deviceStatus.setText (text, juce::dontSendNotification);
 }
 
-void MainComponent::layOut (float factor)
+int MainComponent::rowWidth (int stripWidth, int u) const noexcept
+{
+    return 5 + loopChannels->widthFor (stripWidth) + u / 8 + mixBuses->widthFor (stripWidth, 3 * u) + 5;
+}
+
+int MainComponent::stripWidthFor (int u, int w) const noexcept
+{
+    // The widest strips, up to 1.6 units, whose row fits the width.
+    const auto narrowest = std::max (minimumStripWidth, int (0.75f * float (u)));
+    for (auto stripWidth = std::max (narrowest, int (1.6f * float (u))); stripWidth > narrowest; --stripWidth)
+        if (rowWidth (stripWidth, u) <= w)
+            return stripWidth;
+    return narrowest;
+}
+
+void MainComponent::layOut (int u, int stripWidth)
 {
     const auto w = getWidth(), h = getHeight();
-    const auto u = int (float (h) * factor);
 
-    inputs->layoutForUnit (u);
-    loopInfo->layoutForUnit (int (0.9f * float (u)));
-    midi.layoutForHeight (loopInfo->getHeight());
-
+    inputs->layoutFor (u, stripWidth);
     inputs->setTopLeftPosition (5, 0);
     const auto afterInputs = inputs->getRight() + u / 4;
-    midi.setTopLeftPosition (afterInputs, h / 12);
-    loopInfo->setTopLeftPosition (midi.getRight() + u / 4, h / 12);
-    notice->setBounds (afterInputs, 0, w - afterInputs, int (0.03f * float (h)));
+    const auto noticeHeight = std::max (int (Drawing::smallestText) + 6, int (0.03f * float (h)));
+    notice->setBounds (afterInputs, 0, std::max (1, w - afterInputs), noticeHeight);
 
-    loopChannels->layoutForUnit (u);
+    // The MIDI panel and the loop panel fill the rest of the top row: as tall as the inputs
+    // below the notice line, as wide as the window lets them, so the ring and the counters are
+    // as large as the screen allows.
+    const auto top = noticeHeight + u / 8;
+    const auto byHeight = float (inputs->getBottom() - top) / 1.8f;
+    const auto byWidth = float (w - afterInputs - u / 2) / 3.2f;
+    loopInfo->layoutForUnit (std::max (minimumUnit / 2, int (std::min (byHeight, byWidth))));
+    midi.layoutForHeight (loopInfo->getHeight());
+    midi.setTopLeftPosition (afterInputs, top);
+    loopInfo->setTopLeftPosition (midi.getRight() + u / 4, top);
+
+    loopChannels->layoutFor (u, stripWidth);
     loopChannels->setTopLeftPosition (5, inputs->getBottom() + 8);
-
-    transport->layoutForButtonSize (int (0.8f * float (u)));
-    transport->setTopLeftPosition (5, loopChannels->getBottom() + 8);
 
     if (loopChannels->getNumStrips() > 0)
         mixBuses->layoutLike (loopChannels->getStrip (0), u, loopChannels->getHeight());
-    mixBuses->setTopLeftPosition (loopChannels->getRight() + loopChannels->getHeight() / 24, loopChannels->getY());
+    mixBuses->setTopLeftPosition (loopChannels->getRight() + u / 8, loopChannels->getY());
+
+    // The transport's buttons as large as the unit asks, and as the width holds.
+    auto buttonSize = int (0.8f * float (u));
+    while (buttonSize > minimumButtonSize && transport->widthForButtonSize (buttonSize) > w - 10)
+        --buttonSize;
+    transport->layoutForButtonSize (buttonSize);
+    transport->setTopLeftPosition (5, loopChannels->getBottom() + 8);
 
     deviceStatus.setBounds (0, h - 18, w - 250, 16);
     diagnostics.setBounds (w - 250, h - 18, 230, 16);
@@ -177,18 +207,51 @@ bool MainComponent::fits() const
 {
     const auto w = getWidth(), h = getHeight();
     return loopChannels->getRight() <= w && transport->getRight() <= w && mixBuses->getRight() <= w
-           && transport->getBottom() <= h - 20;
+           && loopInfo->getRight() <= w && transport->getBottom() <= h - 20;
 }
 
 void MainComponent::resized()
 {
-    // The largest factor from 0.14 down, in steps of 0.002, at which everything fits.
-    for (scaleFactor = 0.14f;; scaleFactor -= 0.002f)
+    // The largest unit at which everything fits: heights grow with the unit, and the strips take
+    // the width the row leaves. Everything grows with the unit, so the search halves the range.
+    const auto w = getWidth(), h = getHeight();
+    auto low = minimumUnit, high = std::max (minimumUnit, int (0.16f * float (h)));
+
+    while (high > low && rowWidth (std::max (minimumStripWidth, int (0.75f * float (high))), high) > w)
+        high = std::max (low, high * 9 / 10);
+
+    while (low < high)
     {
-        layOut (scaleFactor);
-        if (fits() || scaleFactor <= smallestScaleFactor)
-            break;
+        const auto middle = (low + high + 1) / 2;
+        layOut (middle, stripWidthFor (middle, w));
+        if (fits())
+            low = middle;
+        else
+            high = middle - 1;
     }
+
+    unit = low;
+    stripWidth = stripWidthFor (unit, w);
+    layOut (unit, stripWidth);
+}
+
+juce::Point<int> MainComponent::getMinimumSize()
+{
+    if (minimumSize.x == 0)
+    {
+        // Laid out once at the smallest unit in a window wide and tall enough; resized() lays the
+        // screen out again for its real size.
+        const auto w = rowWidth (minimumStripWidth, minimumUnit);
+        setSize (w, 10000);
+        layOut (minimumUnit, minimumStripWidth);
+        auto right = 0;
+        for (auto* panel : std::initializer_list<juce::Component*> { inputs.get(), loopChannels.get(), transport.get(),
+                                                                     mixBuses.get(), loopInfo.get(), &midi })
+            right = std::max (right, panel->getRight() + 5);
+        minimumSize = { right, transport->getBottom() + 20 };
+    }
+
+    return minimumSize;
 }
 
 void MainComponent::paint (juce::Graphics& g)
@@ -203,20 +266,18 @@ void MainComponent::paintOverChildren (juce::Graphics&)
     averagePaintMs += (elapsed - averagePaintMs) * 0.1f;
 }
 
-bool MainComponent::keyPressed (const juce::KeyPress& key)
+void MainComponent::perform (PerformanceKeys::Action action)
 {
     const auto now = juce::Time::currentTimeMillis();
+    using Action = PerformanceKeys::Action;
 
-    if (key == juce::KeyPress::spaceKey)
-        looper.postFromMessageThread ({ CommandCode::startStop, 0, 0, 0, now });
-    else if (key == juce::KeyPress::backspaceKey || key == juce::KeyPress::deleteKey)
-        looper.postFromMessageThread ({ CommandCode::resetLoops, 0, 0, 0, now });
-    else if (key == juce::KeyPress::leftKey)
-        looper.postFromMessageThread ({ CommandCode::cursorStep, 0, 0, 0, now });
-    else if (key == juce::KeyPress::rightKey)
-        looper.postFromMessageThread ({ CommandCode::cursorStep, 0, 1, 0, now });
-
-    return false; // the keys go on to the other handlers too
+    switch (action)
+    {
+        case Action::startStop: looper.postFromMessageThread ({ CommandCode::startStop, 0, 0, 0, now }); break;
+        case Action::resetLoops: looper.postFromMessageThread ({ CommandCode::resetLoops, 0, 0, 0, now }); break;
+        case Action::cursorBack: looper.postFromMessageThread ({ CommandCode::cursorStep, 0, 0, 0, now }); break;
+        case Action::cursorForward: looper.postFromMessageThread ({ CommandCode::cursorStep, 0, 1, 0, now }); break;
+    }
 }
 
 void MainComponent::tick (std::int64_t, int)
@@ -249,11 +310,16 @@ void MainComponent::confirmationShown (bool visible)
 {
     if (visible)
     {
-        confirmation->showOver (*this);
+        // Over the part of the screen that shows.
+        auto* shown = findParentComponentOfClass<juce::Viewport>();
+        confirmation->showOver (shown != nullptr ? static_cast<juce::Component&> (*shown) : *this);
     }
     else if (confirmation->isVisible())
     {
+        // What the window covered is drawn afresh at once, not when the window system asks.
+        const auto covered = getLocalArea (nullptr, confirmation->getScreenBounds());
         confirmation->setVisible (false);
+        repaint (covered);
         takeKeysBack();
     }
 }
@@ -264,6 +330,15 @@ void MainComponent::takeKeysBack()
     if (auto* window = getTopLevelComponent(); window != nullptr && window->isOnDesktop())
         window->toFront (true);
     grabKeyboardFocus();
+}
+
+void MainComponent::windowActivated()
+{
+    if (! hasKeyboardFocus (true) && ! isCurrentlyBlockedByAnotherModalComponent())
+        grabKeyboardFocus();
+
+    keys.windowActivated();
+    repaint();
 }
 
 void MainComponent::stripDimmed (int loopChannel, bool dimmed)
@@ -349,7 +424,7 @@ void MainComponent::textShown (const char* text)
 
 void MainComponent::midiInputIgnoredShown()
 {
-    notice->showText ("MIDI input was ignored: the controls do not listen while the MIDI log is open.");
+    notice->showText ("MIDI input was ignored: the controls do not listen while the MIDI log or the options are open.");
 }
 
 void MainComponent::loopsReset()

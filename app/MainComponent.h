@@ -14,6 +14,7 @@
 #include "gui/MidiComponent.h"
 #include "gui/MidiLearn.h"
 #include "gui/MixBusesComponent.h"
+#include "gui/PerformanceKeys.h"
 #include "gui/TransportComponent.h"
 
 #include <functional>
@@ -32,8 +33,12 @@ namespace Work
     screen reaches the engine only through the EngineRuntime; its controls post commands that
     the audio thread runs.
 
-    The layout is fitted by one scale factor: every panel is laid out for a unit of the
-    window's height, and the factor shrinks until everything fits. [message] */
+    The layout grows with the window: heights follow one unit, the largest at which everything
+    fits the screen's height; the strips (loop channels, inputs, buses) take the width the row
+    leaves, up to 1.6 units, so a wide display gets wide strips and larger controls; the ring and
+    the counters fill the top row. No control is laid out smaller than Drawing::smallestControl
+    and no text smaller than Drawing::smallestText: below the smallest unit the window scrolls.
+    [message] */
 class MainComponent final
     : public juce::Component
     , public LooperGuiClient
@@ -62,17 +67,23 @@ public:
     /** The device status line. */
     void setDeviceStatus (const juce::String& text);
 
-    /** The scale factor the last layout settled on. */
-    [[nodiscard]] float getScaleFactor() const noexcept { return scaleFactor; }
+    /** The layout's unit (the height of a meter) and the strips' width the last layout settled
+        on: the largest unit at which everything fits the screen's height, and the widest strips
+        the width holds beside it. */
+    [[nodiscard]] int getUnit() const noexcept { return unit; }
+    [[nodiscard]] int getStripWidth() const noexcept { return stripWidth; }
 
-    /** The smallest factor the layout tries before it gives up shrinking. */
-    static constexpr float smallestScaleFactor = 0.02f;
+    /** Below these the screen is not laid out smaller: every control keeps at least the smallest
+        control's size and every text the smallest text's, and the window scrolls instead. */
+    static constexpr int minimumUnit = 64, minimumStripWidth = 64, minimumButtonSize = 44;
+
+    /** The size the screen needs at the smallest unit; a smaller window scrolls. */
+    [[nodiscard]] juce::Point<int> getMinimumSize();
 
     // juce::Component
     void resized() override;
     void paint (juce::Graphics& g) override;
     void paintOverChildren (juce::Graphics& g) override;
-    bool keyPressed (const juce::KeyPress& key) override;
 
     // LooperGuiClient: the looper's GUI pass
     void transportShown (bool playing) override;
@@ -110,6 +121,15 @@ public:
         them goes. */
     void takeKeysBack();
 
+    /** The keys that drive the looper; the window listens with them. */
+    [[nodiscard]] PerformanceKeys& getKeys() noexcept { return keys; }
+
+    /** The window came to the front (at start, or when a dialog, message box, menu or the
+        confirmation went): the screen takes the keys unless something in it has them, keys
+        still held from that window act only when pressed again, and everything is drawn
+        afresh, so nothing of a closed window stays on screen. */
+    void windowActivated();
+
 private:
     /** The first client of the GUI timer: the engine's tick, then the diagnostics and lights. */
     struct EngineTick final : GuiTimerClient
@@ -123,18 +143,22 @@ private:
     };
 
     void tick (std::int64_t nowMs, int elapsedMs);
-    void layOut (float factor);
+    void layOut (int unitToUse, int stripWidthToUse);
     [[nodiscard]] bool fits() const;
+    [[nodiscard]] int rowWidth (int stripWidthToUse, int unitToUse) const noexcept;
+    [[nodiscard]] int stripWidthFor (int unitToUse, int width) const noexcept;
     void setMeterFeeds (bool connect);
+    void perform (PerformanceKeys::Action action);
 
     static inline MainComponent* instance = nullptr;
     bool mainLoopShown = false;
-    bool clockOutputOn = true; // as the clock starts
+    bool clockOutputOn = true;
 
     EngineRuntime& engine;
     VarnoloLooper& looper;
     GuiTimer timer;
     EngineTick engineTick { *this };
+    PerformanceKeys keys; // before the confirmation window, which shares its repeat filter
     MeterImages meterImages;
     std::unique_ptr<InputChannelsComponent> inputs;
     std::unique_ptr<LoopChannelsComponent> loopChannels;
@@ -144,11 +168,13 @@ private:
     std::unique_ptr<LoopInfoComponent> loopInfo;
     std::unique_ptr<FadeLabelComponent> notice;
     juce::Label deviceStatus, diagnostics;
+    juce::TooltipWindow tooltips { this };
     std::unique_ptr<SecondWindow> confirmation;
     std::unique_ptr<CommandWiring> wiring;
     std::unique_ptr<MidiLearnMenu> learnMenu;
 
-    float scaleFactor = 0.14f;
+    int unit = minimumUnit, stripWidth = minimumStripWidth;
+    juce::Point<int> minimumSize;
     float averagePaintMs = 0.0f;
     double paintStart = 0.0;
     int tickCount = 0;

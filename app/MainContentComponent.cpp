@@ -19,7 +19,9 @@ MainContentComponent::MainContentComponent (EngineRuntime& engineToUse, const Ma
 {
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     mainComponent = std::make_unique<MainComponent> (engineToUse, settings);
-    addAndMakeVisible (*mainComponent);
+    viewport.setViewedComponent (mainComponent.get(), false);
+    viewport.setScrollBarsShown (false, false, true, true); // only when the screen needs more room
+    addAndMakeVisible (viewport);
 }
 
 MainContentComponent::~MainContentComponent()
@@ -28,13 +30,18 @@ MainContentComponent::~MainContentComponent()
     if (aboutBox != nullptr)
         delete aboutBox.getComponent();
 
+    viewport.setViewedComponent (nullptr, false);
     mainComponent = nullptr;
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
 
 void MainContentComponent::resized()
 {
-    mainComponent->setBounds (getLocalBounds());
+    // The screen fills the window, and scrolls where the window is smaller than its smallest
+    // layout.
+    viewport.setBounds (getLocalBounds());
+    const auto minimum = mainComponent->getMinimumSize();
+    mainComponent->setSize (std::max (getWidth(), minimum.x), std::max (getHeight(), minimum.y));
 }
 
 juce::StringArray MainContentComponent::getMenuBarNames()

@@ -78,6 +78,7 @@ private:
     EngineRuntime& engine;
     MidiInputCallbackManager* fanOut;
     CustomLookAndFeel lookAndFeel; // made before and gone after every component drawn with it
+    juce::Viewport viewport;
     std::unique_ptr<MainComponent> mainComponent;
     juce::ApplicationCommandManager* commandManager = nullptr;
     juce::Component::SafePointer<juce::DialogWindow> aboutBox;

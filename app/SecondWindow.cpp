@@ -8,9 +8,10 @@
 namespace Work
 {
 
-SecondWindow::SecondWindow (VarnoloLooper& looper)
+SecondWindow::SecondWindow (VarnoloLooper& looper, KeyRepeatFilter& keysToUse)
     : juce::ResizableWindow (title, ColourPalette::backgroundColour(), false)
     , panel (looper)
+    , keys (keysToUse)
 {
     setContentNonOwned (&panel, false);
     setWantsKeyboardFocus (true);
@@ -30,6 +31,8 @@ void SecondWindow::showOver (juce::Component& over)
     if (! isOnDesktop())
         addToDesktop (getDesktopWindowStyleFlags());
 
+    // The press that asked may still be down: the filter, shared with the screen, holds it, so
+    // the answer needs a press of its own.
     setVisible (true);
     toFront (true);
 }
@@ -41,8 +44,17 @@ void SecondWindow::userTriedToCloseWindow()
         onCancel();
 }
 
+bool SecondWindow::keyStateChanged (bool)
+{
+    keys.keyStateChanged (juce::Time::getMillisecondCounterHiRes());
+    return false;
+}
+
 bool SecondWindow::keyPressed (const juce::KeyPress& key)
 {
+    if (! keys.isFreshPress (key.getKeyCode(), juce::Time::getMillisecondCounterHiRes()))
+        return true; // a held key's auto-repeat answers nothing
+
     if (key == juce::KeyPress::escapeKey)
     {
         setVisible (false);

@@ -17,6 +17,11 @@ const ColourPalette& palette()
     return standIn;
 }
 
+void noteTextHeight (juce::Component& component, float height)
+{
+    component.getProperties().set ("textHeight", height);
+}
+
 namespace
 {
     const juce::Colour green (0xff008000);

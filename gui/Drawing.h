@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <juce_graphics/juce_graphics.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <optional>
 
@@ -20,6 +20,22 @@ namespace Work::Drawing
 
 /** The program's palette, or a stand-in with the same colours while none exists (tests). */
 const ColourPalette& palette();
+
+/** The smallest side of anything a performer clicks or drags, and the smallest text height, in
+    pixels: below these a control is missed and a text unread on a dark stage. The screen keeps
+    every size at or above them, and scrolls rather than shrink below. */
+constexpr int smallestControl = 20;
+constexpr float smallestText = 11.0f;
+
+/** A font height from a share of a size, never below smallestText. */
+[[nodiscard]] inline float textHeight (float share, float size) noexcept
+{
+    return share * size < smallestText ? smallestText : share * size;
+}
+
+/** Records the height of the smallest text a component draws in its pictures, where layout
+    checks read it (the "textHeight" property). */
+void noteTextHeight (juce::Component& component, float height);
 
 /** Adds a frame of the given thickness inside the rectangle as two closed contours, the outer
     one clockwise and the inner one counter-clockwise, so a non-zero fill paints only the frame.

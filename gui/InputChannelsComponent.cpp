@@ -19,9 +19,8 @@ namespace
         return gradient;
     }
 
-    int evenWidthFor (int unit)
+    int even (int width)
     {
-        const auto width = int (0.75f * float (unit));
         return width % 2 == 1 ? width + 1 : width;
     }
 } // namespace
@@ -47,10 +46,12 @@ InputChannelComponent::InputChannelComponent (VarnoloLooper& looper, const Meter
     addAndMakeVisible (*punch);
 }
 
-void InputChannelComponent::layoutForUnit (int a)
+void InputChannelComponent::layoutFor (int width, int a)
 {
-    const auto q = int (0.3f * float (a)), g = int (0.1f * float (a)), d = a / 2;
-    const auto e = evenWidthFor (a);
+    // The punch button grows with the strip up to 0.6 of the unit; its label stays readable.
+    const auto q = int (0.3f * float (a)), g = int (0.1f * float (a));
+    const auto e = even (width);
+    const auto d = std::max (2 * Drawing::smallestControl, std::min (int (0.62f * float (e)), int (0.6f * float (a))));
     setSize (e, 2 * q + d + a + 3 * g);
 
     punch->setSizeAndCreateImages (d, d);
@@ -97,14 +98,14 @@ InputChannelsComponent::InputChannelsComponent (VarnoloLooper& looper, MeterImag
     }
 }
 
-void InputChannelsComponent::layoutForUnit (int unit)
+void InputChannelsComponent::layoutFor (int unit, int stripWidth)
 {
     images.setUnit (unit);
 
     int x = 12, height = 0;
     for (auto& input : inputs)
     {
-        input->layoutForUnit (unit);
+        input->layoutFor (stripWidth, unit);
         input->setTopLeftPosition (x, 8);
         x += input->getWidth() + 12;
         height = input->getHeight();

@@ -21,7 +21,8 @@ public:
     InputChannelComponent (VarnoloLooper& looper, const MeterImages& images, juce::Colour colour, bool mono, int inputBus,
                            int cursorIndex);
 
-    void layoutForUnit (int unit);
+    /** Sizes the strip width wide for the screen's unit. */
+    void layoutFor (int width, int unit);
     void paint (juce::Graphics& g) override;
 
     [[nodiscard]] PunchInOutButton& getPunchButton() noexcept { return *punch; }
@@ -44,8 +45,9 @@ public:
     InputChannelsComponent (VarnoloLooper& looper, MeterImages& images, int count, bool mono, int cursorIndex, int firstBus,
                             bool framed);
 
-    /** Lays the strips out for the screen's unit; the meter pictures follow the unit. */
-    void layoutForUnit (int unit);
+    /** Lays the strips out stripWidth wide for the screen's unit; the meter pictures follow the
+        unit. */
+    void layoutFor (int unit, int stripWidth);
     void connectCommands (CommandWiring& wiring);
     void paint (juce::Graphics& g) override;
 

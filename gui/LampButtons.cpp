@@ -54,12 +54,17 @@ void LampButton::createImages()
         Drawing::drawButtonFrame (g, getWidth(), getHeight(), highlighted ? palette.highlight : palette.foreground);
 
         g.setColour (palette.background);
-        g.setFont (juce::Font (lamp.labelHeight * w, juce::Font::bold));
+        g.setFont (juce::Font (Drawing::textHeight (lamp.labelHeight, w), juce::Font::bold));
         g.drawFittedText (label, 0, 0, getWidth(), getHeight(), juce::Justification::centred, 1, 0.01f);
         return image;
     };
 
     setPictures (picture (false, false), picture (false, true), picture (true, false), picture (true, true));
+}
+
+void LampButton::resized()
+{
+    Drawing::noteTextHeight (*this, Drawing::textHeight (lamp.labelHeight, float (getWidth())));
 }
 
 MuteButton::MuteButton (VarnoloLooper& l, int channelIndex)

@@ -28,6 +28,7 @@ public:
                 FlashMode flashMode, Lamp lamp, juce::String label);
 
     void createImages() override;
+    void resized() override;
 
 protected:
     VarnoloLooper& looper;

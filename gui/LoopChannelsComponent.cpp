@@ -52,25 +52,23 @@ LoopChannelComponent::LoopChannelComponent (VarnoloLooper& looperToUse, const Me
         }
 }
 
-int LoopChannelComponent::widthForUnit (int a) noexcept
+int LoopChannelComponent::lampSizeFor (int width, int a) noexcept
 {
-    const auto width = int (0.75f * float (a));
-    return width % 2 == 1 ? width + 1 : width;
+    return std::max (Drawing::smallestControl, std::min (int (0.32f * float (width)), int (0.36f * float (a))));
 }
 
-int LoopChannelComponent::heightForUnit (int a) const noexcept
+int LoopChannelComponent::heightFor (int w, int a) const noexcept
 {
-    const auto h = int (0.24f * float (a)), l = int (0.1f * float (a)), q = int (0.3f * float (a));
+    const auto h = lampSizeFor (w, a), l = int (0.1f * float (a)), q = int (0.3f * float (a));
     const auto u = busSelectors.size() < 2 ? 0 : int ((busSelectors.size() + 1) / 2) * (l + h);
     return a + h + a / 2 + 4 * l + 2 * q + u;
 }
 
-void LoopChannelComponent::layoutForUnit (int a)
+void LoopChannelComponent::layoutFor (int w, int a)
 {
-    const auto h = int (0.24f * float (a)), l = int (0.1f * float (a)), q = int (0.3f * float (a));
+    const auto h = lampSizeFor (w, a), l = int (0.1f * float (a)), q = int (0.3f * float (a));
     const auto u = busSelectors.size() < 2 ? 0 : int ((busSelectors.size() + 1) / 2) * (l + h);
-    const auto w = widthForUnit (a);
-    setSize (w, heightForUnit (a));
+    setSize (w, heightFor (w, a));
 
     windowWidth = int (0.78f * float (w));
     windowHeight = h + 3 * l + a + u + l + a / 2;
@@ -79,27 +77,31 @@ void LoopChannelComponent::layoutForUnit (int a)
     pan->setBounds ((w - a / 2) / 2, t, a / 2, a / 2);
     t += l + a / 2;
 
+    // The meter and the volume slider side by side, evenly spaced in the window; the slider is
+    // as wide as a finger needs, whatever the meter.
     const auto mw = images.getMonoWidth();
-    const auto gap = (windowWidth - 2 * mw) / 3;
+    const auto sliderWidth = std::max (Drawing::smallestControl, int (0.22f * float (w)));
+    const auto gap = std::max (0, (windowWidth - mw - sliderWidth) / 3);
     const auto meterX = gap + (w - windowWidth) / 2;
     meter->setBounds (meterX, t, mw, a);
-    volume->setBounds (meterX + mw + gap, t - a / 20, mw, a + a / 10);
+    volume->setBounds (meterX + mw + gap, t - a / 20, sliderWidth, a + a / 10);
 
+    // Mute and solo side by side under them, a little apart.
+    const auto leftX = w / 2 - h - std::max (1, w / 50), rightX = w - w / 2 + std::max (1, w / 50);
     mute->setSizeAndCreateImages (h, h);
-    mute->setTopLeftPosition (int (0.48f * float (w)) - h, l + t + a);
+    mute->setTopLeftPosition (leftX, l + t + a);
     solo->setSizeAndCreateImages (h, h);
-    solo->setTopLeftPosition (int (0.52f * float (w)), l + t + a);
+    solo->setTopLeftPosition (rightX, l + t + a);
 
     // Bus selectors fill the top of the window in rows of two, under the mute and solo columns;
     // with an odd count the first one sits between the columns.
     const auto top = (getHeight() - windowHeight) / 2 + l;
-    const auto leftX = int (0.48f * float (w)) - h, rightX = int (0.52f * float (w));
     std::size_t next = 0;
     int row = 0;
     if (busSelectors.size() % 2 == 1)
     {
         busSelectors[0]->setSizeAndCreateImages (h, h);
-        busSelectors[0]->setTopLeftPosition ((leftX + rightX) / 2, top);
+        busSelectors[0]->setTopLeftPosition ((w - h) / 2, top);
         next = 1;
         row = 1;
     }
@@ -299,28 +301,38 @@ LoopChannelsComponent::LoopChannelsComponent (VarnoloLooper& looper, const Meter
 
 LoopChannelsComponent::~LoopChannelsComponent() = default;
 
-void LoopChannelsComponent::layoutForUnit (int a)
+int LoopChannelsComponent::widthFor (int stripWidth) const noexcept
+{
+    const auto count = int (strips.size());
+    const auto splitIndex = CursorWord::byteOf (cursors.getShown(), 2);
+    const bool split = splitIndex >= 0 && splitIndex < count;
+    return count == 0 ? 0 : 12 + (count - 1) * (stripWidth + 12) + (split ? groupGap : 0) + stripWidth * 3 / 2;
+}
+
+void LoopChannelsComponent::layoutFor (int a, int stripWidth)
 {
     unit = a;
     const auto top = a / 14;
 
     for (auto& strip : strips)
     {
-        strip->layoutForUnit (a);
+        strip->layoutFor (stripWidth, a);
         strip->setTopLeftPosition (strip->getX(), top);
     }
 
     arrangeStrips();
 
     const auto stripHeight = strips.empty() ? 0 : strips.front()->getHeight();
+    const auto buttonWidth = std::max (Drawing::smallestControl + 8, int (0.32f * float (a)));
+    const auto buttonHeight = std::max (Drawing::smallestControl, int (0.21f * float (a)));
     for (auto& button : cursorButtons)
     {
-        button->setSizeAndCreateImages (int (0.32f * float (a)), int (0.21f * float (a)));
+        button->setSizeAndCreateImages (buttonWidth, buttonHeight);
         button->setTopLeftPosition (button->getX(), 2 * top + stripHeight);
     }
 
     const auto* last = strips.empty() ? nullptr : strips.back().get();
-    setSize (last != nullptr ? last->getX() + last->getWidth() * 3 / 2 : 0, int (0.21f * float (a)) + 3 * top + stripHeight);
+    setSize (last != nullptr ? last->getX() + last->getWidth() * 3 / 2 : 0, buttonHeight + 3 * top + stripHeight);
 
     for (int k = 0; k < cursors.getCursorCount(); ++k)
         placeCursorButtons (k);
@@ -334,7 +346,7 @@ void LoopChannelsComponent::arrangeStrips()
     for (std::size_t i = 0; i < strips.size(); ++i)
     {
         if (int (i) == split)
-            x += 48; // the gap between the two cursor groups
+            x += groupGap;
         if (strips[i]->getX() != x)
             strips[i]->setTopLeftPosition (x, strips[i]->getY());
         x += strips[i]->getWidth() + 12;

@@ -28,9 +28,16 @@ class LoopChannelComponent final
 public:
     LoopChannelComponent (VarnoloLooper& looper, const MeterImages& images, int channelIndex, int busCount);
 
-    [[nodiscard]] static int widthForUnit (int unit) noexcept;
-    [[nodiscard]] int heightForUnit (int unit) const noexcept;
-    void layoutForUnit (int unit);
+    /** The side of the mute, solo and bus lamps in a strip width wide, for the screen's unit:
+        grown with the strip, never below the smallest control. */
+    [[nodiscard]] static int lampSizeFor (int width, int unit) noexcept;
+
+    /** The strip's height when it is width wide, for the screen's unit. */
+    [[nodiscard]] int heightFor (int width, int unit) const noexcept;
+
+    /** Sizes the strip width wide and lays its parts out: heights follow the unit, widths the
+        strip's own width, so a wide screen gets wide strips with larger controls. */
+    void layoutFor (int width, int unit);
 
     void connectCommands (CommandWiring& wiring);
 
@@ -53,6 +60,7 @@ public:
     [[nodiscard]] VumeterComponent& getMeter() noexcept { return *meter; }
     [[nodiscard]] juce::Rectangle<int> getMeterBounds() const noexcept { return meter->getBounds(); }
     [[nodiscard]] juce::Rectangle<int> getPanBounds() const noexcept { return pan->getBounds(); }
+    [[nodiscard]] juce::Rectangle<int> getVolumeBounds() const noexcept { return volume->getBounds(); }
     [[nodiscard]] MuteButton& getMuteButton() noexcept { return *mute; }
     [[nodiscard]] SoloButton& getSoloButton() noexcept { return *solo; }
     [[nodiscard]] VolumeSlider& getVolumeSlider() noexcept { return *volume; }
@@ -106,7 +114,12 @@ public:
                            int busCount);
     ~LoopChannelsComponent() override;
 
-    void layoutForUnit (int unit);
+    /** Lays the strips out stripWidth wide for the screen's unit. */
+    void layoutFor (int unit, int stripWidth);
+
+    /** The view's width with strips stripWidth wide. */
+    [[nodiscard]] int widthFor (int stripWidth) const noexcept;
+
     void connectCommands (CommandWiring& wiring);
     void linkMixerChannels (MixerChannelSet* loopChannels);
 
@@ -132,6 +145,7 @@ private:
     std::vector<std::unique_ptr<LoopChannelComponent>> strips;
     std::vector<std::unique_ptr<DirectionCursorButton>> cursorButtons;
     int unit = 0;
+    static constexpr int groupGap = 48; // between the two cursor groups
 };
 
 } // namespace Work

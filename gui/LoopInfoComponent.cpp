@@ -79,6 +79,11 @@ juce::Rectangle<int> LoopCursorComponent::regionToRepaint (float from, float to,
     return { 0, 0, w, h }; // a wrap or a jump of more than a quarter
 }
 
+void LoopCursorComponent::resized()
+{
+    Drawing::noteTextHeight (*this, Drawing::textHeight (0.2f, float (getWidth())));
+}
+
 void LoopCursorComponent::guiTimerCallback (std::int64_t, int)
 {
     if (angle == shownAngle)
@@ -102,7 +107,7 @@ void LoopCursorComponent::paint (juce::Graphics& g)
     if (const auto text = modeText (mode, number); text.isNotEmpty())
     {
         g.setColour (juce::Colour (0xffffff00));
-        g.setFont (juce::Font (0.2f * w, juce::Font::bold));
+        g.setFont (juce::Font (Drawing::textHeight (0.2f, w), juce::Font::bold));
         g.drawFittedText (text, int (0.15f * w), int (0.15f * w), int (0.7f * w), int (0.7f * w),
                           juce::Justification::centred, 2, 0.7f);
     }

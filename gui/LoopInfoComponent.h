@@ -30,6 +30,7 @@ public:
 
     void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
     void paint (juce::Graphics& g) override;
+    void resized() override;
 
     /** The text drawn inside the ring for a loop kind; empty for a whole cycle. */
     [[nodiscard]] static juce::String modeText (LoopKind kind, int multiplier);

@@ -102,6 +102,7 @@ MidiComponent::MidiComponent()
     beatsLabel.setName ("Beats Per Bar");
     output.setName ("MIDI Clock Output");
     output.setInterceptsMouseClicks (false, false);
+    output.getProperties().set ("control", true); // the panel takes its clicks
     showTempo (0);
     showBeatsPerBar (beatsPerBar);
     addAndMakeVisible (input);
@@ -135,6 +136,21 @@ void MidiComponent::mouseDown (const juce::MouseEvent& e)
     }
 }
 
+juce::String MidiComponent::getTooltip()
+{
+    const auto where = getMouseXYRelative();
+
+    if (output.getBounds().expanded (4).contains (where) || outLabel.getBounds().contains (where))
+        return "MIDI clock output: lit while it is switched on. Click to switch it off or on.";
+    if (input.getBounds().expanded (4).contains (where) || inLabel.getBounds().contains (where))
+        return "MIDI input: flashes with every message that is not filtered.";
+    if (beatsLabel.getBounds().contains (where))
+        return "Beats per bar of the MIDI clock. Click to choose them.";
+    if (tempoLabel.getBounds().contains (where))
+        return "The tempo the MIDI clock sends, from the tapped beat and the main loop.";
+    return {};
+}
+
 void MidiComponent::chooseBeatsPerBar()
 {
     juce::PopupMenu menu;
@@ -154,23 +170,25 @@ void MidiComponent::chooseBeatsPerBar()
 
 void MidiComponent::layoutForHeight (int height)
 {
-    setSize (std::max (1, height / 3), height);
+    // Wide enough for "- bpm" and "12/bar" at the smallest text.
+    setSize (std::max (height / 3, 3 * Drawing::smallestControl), height);
 }
 
 void MidiComponent::resized()
 {
     // Top to bottom: the title, the input light and its label, the output light and its label,
     // the tempo and the beats per bar.
+    // Every text at least the smallest readable size, whatever the panel's height; the lights
+    // share what is left.
     const auto w = getWidth(), h = getHeight();
-    const auto row = h / 10;
-    const auto light = std::min (w * 3 / 5, (h - 6 * row) / 2);
-    const auto gap = (h - 5 * row - 2 * light) / 5;
-
-    title.setFont (juce::Font (float (row) * 0.9f, juce::Font::bold));
+    const auto row = std::max (h / 10, int (Drawing::smallestText / 0.75f) + 1);
+    const auto light = std::max (1, std::min (w * 3 / 5, (h - 6 * row) / 2));
+    const auto gap = std::max (0, (h - 5 * row - 2 * light) / 5);
+    title.setFont (juce::Font (Drawing::textHeight (0.9f, float (row)), juce::Font::bold));
     for (auto* label : { &inLabel, &outLabel })
-        label->setFont (juce::Font (float (row) * 0.8f, juce::Font::bold));
+        label->setFont (juce::Font (Drawing::textHeight (0.8f, float (row)), juce::Font::bold));
     for (auto* label : { &tempoLabel, &beatsLabel })
-        label->setFont (juce::Font (float (row) * 0.75f, juce::Font::bold));
+        label->setFont (juce::Font (Drawing::textHeight (0.75f, float (row)), juce::Font::bold));
 
     auto y = gap;
     title.setBounds (0, y, w, row);

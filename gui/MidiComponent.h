@@ -5,7 +5,6 @@
 
 #include "engine/GuiTimerClient.h"
 #include "engine/LockFreeFifo.h"
-#include "midi/MidiClockSender.h"
 #include "midi/MidiGuiManager.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -57,14 +56,14 @@ private:
 };
 
 /** The MIDI panel of the main screen: the input light, which flashes on every message that is
-    not filtered; the output light, lit while the MIDI clock sends (a click switches the clock
-    output on or off); the clock's tempo and its beats per bar (a click chooses them).
-    [message], except the clients' calls */
+    not filtered; the output light, lit while the MIDI clock output is switched on (a click
+    switches it off or on); the clock's tempo and its beats per bar (a click chooses them).
+    Tooltips say what each part shows. [message], except midiMessageArrived() [midi] */
 class MidiComponent final
     : public juce::Component
     , public GuiTimerClient
     , public MidiGuiManager::MidiInputCallbackNotificationClient
-    , public MidiClockSender::MidiOutputCallbackStateClient
+    , public juce::TooltipClient
 {
 public:
     MidiComponent();
@@ -72,11 +71,8 @@ public:
     /** [midi] */
     void midiMessageArrived() noexcept override { input.pulse(); }
 
-    /** [any] The clock output's state. */
+    /** [any] Whether the clock output is switched on, as the output light shows it. */
     void setOutputState (bool on) noexcept { output.setState (on); }
-
-    /** [audio] The clock started or stopped sending. */
-    void stateChanged (bool on) noexcept override { output.setState (on); }
 
     /** The tempo, in thousandths of a beat per minute (0: none yet), and the beats per bar. */
     void showTempo (int tempoMilliBpm);
@@ -96,6 +92,7 @@ public:
     void paint (juce::Graphics& g) override;
     void resized() override;
     void mouseDown (const juce::MouseEvent& e) override;
+    juce::String getTooltip() override;
 
     [[nodiscard]] MidiLight& getInputLight() noexcept { return input; }
     [[nodiscard]] MidiLight& getOutputLight() noexcept { return output; }

@@ -139,6 +139,11 @@ void MidiLogComponent::setShown (bool shown)
 
 void MidiLogComponent::timerCallback()
 {
+    showNextMessage();
+}
+
+void MidiLogComponent::showNextMessage()
+{
     takePendingTarget();
 
     const auto* message = messages.pop();
@@ -177,8 +182,11 @@ void MidiLogComponent::offerForLearning (const LoggedMessage& message)
 
     if (result.isNotEmpty())
     {
-        // The control keeps waiting: the next message is tried.
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::NoIcon, {}, result);
+        // Said once on the status line, however many messages a turning knob sends; the control
+        // keeps waiting and the next message is tried.
+        status.setColour (juce::Label::textColourId, Drawing::palette().highlight);
+        status.setText (result + " Still waiting for " + juce::String (current->control->getDisplayName()) + ".",
+                        juce::dontSendNotification);
         return;
     }
 

@@ -55,6 +55,10 @@ public:
     void setPaused (bool shouldBePaused);
     [[nodiscard]] bool isPaused() const noexcept { return paused; }
 
+    /** One tick's work: a learning target that was asked for takes over, and the first message
+        waiting is offered for learning and written as a line; any others are dropped. */
+    void showNextMessage();
+
     /** The lines shown, oldest first. */
     [[nodiscard]] juce::StringArray getLines() const;
     [[nodiscard]] juce::String getStatus() const { return status.getText(); }

@@ -43,13 +43,18 @@ void EffectButton::refresh (const MainAudio& audio)
     repaint();
 }
 
+void EffectButton::resized()
+{
+    Drawing::noteTextHeight (*this, Drawing::textHeight (0.3f, float (getWidth())));
+}
+
 void EffectButton::paint (juce::Graphics& g)
 {
     const auto& palette = Drawing::palette();
     const auto w = getWidth();
     Drawing::drawButtonFrame (g, w, getHeight(), palette.foreground);
     g.setColour (hasEffects ? juce::Colour (0xffffff00) : palette.foreground);
-    g.setFont (juce::Font (0.3f * float (w), juce::Font::bold));
+    g.setFont (juce::Font (Drawing::textHeight (0.3f, float (w)), juce::Font::bold));
     const auto m = int (0.12f * float (w));
     g.drawFittedText (text, m, 0, w - 2 * m, getHeight(), juce::Justification::centred, 1, 0.01f);
 }
@@ -80,17 +85,20 @@ void MixBusComponent::layoutLike (const LoopChannelComponent& strip, int a, int)
     windowWidth = int (0.78f * float (w));
     windowHeight = strip.getWindowHeight();
 
-    const auto mw = images.getMonoWidth(), sw = images.getStereoWidth();
-    const auto k = sw + sw / 2, f = (w - 2 * k - mw) / 2;
+    // The two meters either side of the volume slider, evenly spaced in the window.
+    const auto sw = images.getStereoWidth();
+    const auto sliderWidth = strip.getVolumeBounds().getWidth();
+    const auto gap = std::max (0, (windowWidth - 2 * sw - sliderWidth) / 4);
+    const auto x0 = (w - windowWidth) / 2 + gap;
     const auto y0 = strip.getMeterBounds().getY();
-    left->setBounds (f, y0, sw, a);
-    volume->setBounds (k + f, y0 - a / 20, mw, a + a / 10);
-    right->setBounds (k + f + sw / 2 + mw, y0, sw, a);
+    left->setBounds (x0, y0, sw, a);
+    volume->setBounds (x0 + sw + gap, y0 - a / 20, sliderWidth, a + a / 10);
+    right->setBounds (x0 + sw + gap + sliderWidth + gap, y0, sw, a);
     effect->setBounds (strip.getPanBounds());
 
     if (toMain != nullptr)
     {
-        const auto l = int (0.1f * float (a)) / 2 + int (0.24f * float (a));
+        const auto l = std::max (Drawing::smallestControl, int (0.1f * float (a)) / 2 + int (0.24f * float (a)));
         toMain->setSizeAndCreateImages (l, l);
         toMain->setTopLeftPosition ((w - l) / 2, y0 + 3 * int (0.1f * float (a)) / 4 + a);
     }
@@ -152,6 +160,12 @@ void MixBusesComponent::layoutLike (const LoopChannelComponent& strip, int unit,
     buses[0]->layoutLike (strip, unit, loopViewHeight);
     buses[0]->setTopLeftPosition (x, y);
     setSize (x + buses[0]->getWidth() + 12, loopViewHeight);
+}
+
+int MixBusesComponent::widthFor (int stripWidth, int loopViewHeight) const noexcept
+{
+    const auto count = int (buses.size());
+    return count == 0 ? 0 : 12 + count * (stripWidth + 12) + (count > 1 ? loopViewHeight / 16 : 0);
 }
 
 void MixBusesComponent::connectCommands (CommandWiring& wiring)

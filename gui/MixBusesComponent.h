@@ -31,6 +31,7 @@ public:
 
     [[nodiscard]] const juce::String& getText() const noexcept { return text; }
     void paint (juce::Graphics& g) override;
+    void resized() override;
 
 private:
     juce::String text;
@@ -75,6 +76,10 @@ public:
     MixBusesComponent (VarnoloLooper& looper, const MeterImages& images, int count);
 
     void layoutLike (const LoopChannelComponent& strip, int unit, int loopViewHeight);
+
+    /** The view's width with strips stripWidth wide beside a loop view loopViewHeight high. */
+    [[nodiscard]] int widthFor (int stripWidth, int loopViewHeight) const noexcept;
+
     void connectCommands (CommandWiring& wiring);
     void linkMixerChannels (MixerChannelSet* busChannels);
 

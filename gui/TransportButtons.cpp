@@ -125,6 +125,11 @@ void LabelledCommandButton::createImages()
     setPictures (picture (Look::normal), picture (Look::highlighted), picture (Look::pressed));
 }
 
+void LabelledCommandButton::resized()
+{
+    Drawing::noteTextHeight (*this, (label.second.isEmpty() ? 0.7f : 0.4f) * float (getWidth()));
+}
+
 void LabelledCommandButton::execute (std::int64_t timeMs) noexcept
 {
     auto toPost = command;

@@ -47,6 +47,7 @@ public:
                            bool emphasised = false);
 
     void createImages() override;
+    void resized() override;
 
     /** A new label, drawn at once. */
     void setLabel (Label newLabel);

@@ -209,11 +209,7 @@ void MidiClockSender::enable (bool on)
 
 void MidiClockSender::setSending (bool on) noexcept
 {
-    if (running.exchange (on, std::memory_order_relaxed) == on)
-        return;
-
-    if (stateClient != nullptr)
-        stateClient->stateChanged (on);
+    running.store (on, std::memory_order_relaxed);
 }
 
 void MidiClockSender::updateBlockTime (std::uint32_t n) noexcept

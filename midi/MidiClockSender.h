@@ -77,14 +77,6 @@ namespace ClockEventType
 class MidiClockSender final : public MidiClockManager
 {
 public:
-    /** Told when the clock starts and stops sending. [audio] */
-    class MidiOutputCallbackStateClient
-    {
-    public:
-        virtual ~MidiOutputCallbackStateClient() = default;
-        virtual void stateChanged (bool on) noexcept = 0;
-    };
-
     static constexpr int eventCapacity = 4096;
 
     explicit MidiClockSender (TapTempo& tempo);
@@ -98,7 +90,6 @@ public:
 
     /** [message, while no block runs] */
     void setMainClient (MainClient* client) noexcept { mainClient = client; }
-    void setOutputStateClient (MidiOutputCallbackStateClient* client) noexcept { stateClient = client; }
     void setFrameOutput (ClockFrameOutput* output) noexcept { frameOutput = output; }
 
     /** [message] The device output, or none; swapped while the thread may be sending. */
@@ -145,7 +136,6 @@ private:
 
     TapTempo& tempo;
     MainClient* mainClient = nullptr;
-    MidiOutputCallbackStateClient* stateClient = nullptr;
     ClockFrameOutput* frameOutput = nullptr;
 
     // The main loop and its shape.

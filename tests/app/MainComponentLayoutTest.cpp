@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 the Varnolo developers
 
+#include "app/LayoutMap.h"
 #include "app/MainComponent.h"
+#include "gui/Drawing.h"
 
 #include <juce_events/juce_events.h>
 
@@ -37,7 +39,7 @@ protected:
 };
 } // namespace
 
-TEST_F (MainComponentTest, TheFittedLayoutKeepsEveryPanelInsideTheWindow)
+TEST_F (MainComponentTest, TheLayoutFillsTheWindowWithControlsLargeEnoughToHitAndRead)
 {
     // Every option that adds a transport button on: the widest row.
     for (auto* option : { &settings->showResetMixButton, &settings->showEraseChannelButton, &settings->showPlayResyncButton,
@@ -50,18 +52,32 @@ TEST_F (MainComponentTest, TheFittedLayoutKeepsEveryPanelInsideTheWindow)
     MainComponent screen (*engine, *settings);
     EXPECT_EQ (screen.getTransport().getButtonCount(), 13) << "every button the options allow, and the tap";
 
-    for (const auto& [w, h] : { std::pair { 800, 600 }, { 1024, 768 }, { 1920, 1080 }, { 3000, 2000 }, { 800, 2000 } })
+    // The window's content at 800 x 600, a wide and a very large display, and a narrow tall one.
+    for (const auto& [w, h] : { std::pair { 798, 548 }, { 1024, 700 }, { 1918, 1006 }, { 3000, 1900 }, { 798, 1900 } })
     {
         SCOPED_TRACE (::testing::Message() << w << " x " << h);
         screen.setSize (w, h);
-        EXPECT_GT (screen.getScaleFactor(), MainComponent::smallestScaleFactor) << "the fitting loop found a fit";
-        EXPECT_LE (screen.getScaleFactor(), 0.14f);
 
         const juce::Rectangle<int> window (0, 0, w, h);
         for (auto* panel : std::initializer_list<juce::Component*> { &screen.getInputs(), &screen.getLoopChannels(),
                                                                      &screen.getTransport(), &screen.getMixBuses(),
                                                                      &screen.getLoopInfo(), &screen.getMidi() })
-            EXPECT_TRUE (window.contains (panel->getBounds())) << panel->getBounds().toString();
+            EXPECT_TRUE (window.contains (panel->getBounds())) << panel->getName() << " " << panel->getBounds().toString();
         EXPECT_LE (screen.getTransport().getBottom(), h - 20) << "clear of the status lines";
+
+        const auto control = LayoutMap::smallestControl (screen);
+        const auto text = LayoutMap::smallestText (screen);
+        EXPECT_GE (control.size, float (Drawing::smallestControl)) << control.name;
+        EXPECT_GE (text.size, Drawing::smallestText) << text.name;
+
+        // The strips' row spans the width, however wide, until the strips reach their widest.
+        if (screen.getStripWidth() < int (1.6f * float (screen.getUnit())))
+        {
+            EXPECT_GT (screen.getMixBuses().getRight(), w * 9 / 10);
+        }
     }
+
+    // Every size above needs no scrolling; below the smallest layout the window scrolls.
+    EXPECT_LE (screen.getMinimumSize().x, 798);
+    EXPECT_LE (screen.getMinimumSize().y, 548);
 }

@@ -3,9 +3,12 @@
 
 // Prints where every named part of the performance screen lies in a main window of the given
 // size, so a test can click the real window where a performer would:
-//   screen_probe WIDTH HEIGHT
+//   screen_probe WIDTH HEIGHT [--sizes]
 // One line per part: "x y width height name", in window coordinates. The window is framed
 // as the program's main window is, with the settings of $HOME, as the program reads them.
+// With --sizes, two lines instead: "smallest control: SIZE NAME" and "smallest text: SIZE NAME",
+// the smallest side of anything clickable and the smallest text height, in pixels.
+#include "app/LayoutMap.h"
 #include "app/MainAppWindow.h"
 #include "app/ProductInfo.h"
 #include "gui/ColourPalette.h"
@@ -53,9 +56,20 @@ int main (int argc, char** argv)
         frame.setMenuBar (&content);
         frame.setSize (std::atoi (argv[1]), std::atoi (argv[2]));
 
-        const auto area = frame.getLocalArea (&content, content.getLocalBounds());
-        std::cout << area.getX() << ' ' << area.getY() << ' ' << area.getWidth() << ' ' << area.getHeight() << " Content\n";
-        printNamed (frame, content);
+        if (argc > 3 && juce::String (argv[3]) == "--sizes")
+        {
+            const auto control = Work::LayoutMap::smallestControl (content);
+            const auto text = Work::LayoutMap::smallestText (content);
+            std::cout << "smallest control: " << control.size << ' ' << control.name << '\n'
+                      << "smallest text: " << text.size << ' ' << text.name << '\n';
+        }
+        else
+        {
+            const auto area = frame.getLocalArea (&content, content.getLocalBounds());
+            std::cout << area.getX() << ' ' << area.getY() << ' ' << area.getWidth() << ' ' << area.getHeight()
+                      << " Content\n";
+            printNamed (frame, content);
+        }
         frame.setMenuBar (nullptr);
         frame.clearContentComponent();
     }

@@ -4,32 +4,47 @@
 # The options dialog and the about box, under Xvfb with the application on a private JACK server.
 #
 # With a main loop recorded the options are refused and the loop plays on; once the loops are
-# reset the options open. Showing the reset-mix button rebuilds the screen at once with the
-# button, and the rebuilt engine follows its input again. The device tab switches to ALSA (its
+# reset the options open. While they are open the controls do not follow MIDI: controller 20,
+# assigned to input 1's punch button, records nothing, and the screen says why. Showing the
+# reset-mix button rebuilds the screen at once with the button, in the same place and size, and
+# the rebuilt engine follows its input again; the MIDI clock output the performer had switched
+# off stays off when the options close. The device tab switches to ALSA (its
 # JACK plug-in, on the same server) and to another block size: the device reopens at that size,
 # the status line and the engine's latencies follow. After quitting, the settings file holds the
 # option and the device. Screenshots of both tabs, the refusal and the about box are kept.
-#   options_test.sh APP SCREEN_PROBE [SCREENSHOT_FOLDER]
+#   options_test.sh APP SCREEN_PROBE MIDI_SENDER [SCREENSHOT_FOLDER]
 set -u
 app="$1"
 probe="$2"
-shots="${3:-}"
+sender="$3"
+shots="${4:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
 start_private_jack 256 "$work/jack.log"
 settings="$HOME/.config/Varnolo/Varnolo.settings"
 [[ -n "$shots" ]] && mkdir -p "$shots"
+mkdir -p "$(dirname "$settings")"
+# 11539583 is 0xb0147f: controller 20 at 127.
+cat > "$settings" << 'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<PROPERTIES>
+  <VALUE name="midiMappings">
+    <midiMappings>
+      <Punch_In_Out_1_1 keys="11539583"/>
+    </midiMappings>
+  </VALUE>
+</PROPERTIES>
+EOF
 
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 2.5 sine 440 sine 440 remix 1 0 gain -6 || fail "sox could not make the tone"
 play() {
   JACK_PLAY_CONNECT_TO="Varnolo:in_%d" jack-play "$work/tone.wav" > "$work/play.log" 2>&1 &
   play_pid=$!
 }
-focus_screen() {
+mean_red() { # the lit output light is orange, at rest a dim brown
   local x y w h
-  read -r x y w h < <(bounds_of "Content")
-  xdotool mousemove $((X + x + w - 40)) $((Y + y + h / 2)) sleep 0.05 click 1
-  sleep 0.3
+  read -r x y w h < <(bounds_of "$2")
+  convert "$1" -crop "${w}x${h}+${x}+${y}" +repage -format "%[fx:mean.r]" info:
 }
 statuses() { grep -c '^Audio device: ' "$work/app.log"; }
 loudness() { # RMS of a capture's 440 Hz band
@@ -51,7 +66,6 @@ click "Punch In Out 1 1"
 sleep 1.0
 click "Punch In Out 1 1"
 sleep 0.8
-focus_screen
 xdotool key space
 sleep 1.5
 menu_item 2 1
@@ -62,7 +76,6 @@ keys_to "Options locked" Return
 window_shown "Options locked" hidden && fail "the refusal did not go"
 
 # The engine was left alone: started again, the loop sounds.
-focus_screen
 xdotool key space
 sleep 0.5
 jack_capture -d 2 -p Varnolo:out_1 "$work/loop.wav" > "$work/capture.log" 2>&1 || fail "jack_capture failed"
@@ -77,9 +90,25 @@ window_shown "Reset every loop\\?" || fail "delete did not ask for the reset"
 xdotool key Delete
 window_shown "Reset every loop\\?" hidden && fail "the reset was not confirmed"
 sleep 0.5
+
+# The performer switches the MIDI clock output off.
+click "MIDI Clock Output"
+sleep 1
+shot "$work/clock-off.png"
+clock_off=$(mean_red "$work/clock-off.png" "MIDI Clock Output")
+geometry=$(xdotool getwindowgeometry "$wid" | tail -n 2)
+
 menu_item 2 1
 window_shown "Options" || fail "the options did not open with no loop recorded"
 [[ -n "$shots" ]] && import -window "$(window_id "Options")" "$shots/options-looper.png"
+
+# A foot switch while the options are open: nothing is recorded, and the screen says why.
+play
+"$sender" "$midi_in_port" b0:14:7f > /dev/null || fail "jack_midi_send failed"
+sleep 1
+"$sender" "$midi_in_port" b0:14:7f > /dev/null || fail "jack_midi_send failed"
+wait_text "Varnolo 2.1" "Notice Line" 3 "MIDI input was ignored" ||
+  fail "MIDI while the options are open: the notice says '$(text_of "Varnolo 2.1" "Notice Line")'"
 
 # An option that changes the screen: the content is rebuilt with the button at once.
 before=$(statuses)
@@ -87,6 +116,8 @@ choose Options "Show the reset-mix button" On
 part "Varnolo 2.1" "Reset Mix" > /dev/null
 for _ in $(seq 50); do (( $(statuses) > before )) && break; sleep 0.1; done
 (( $(statuses) > before )) || fail "the audio device was not opened again after the rebuild"
+[[ "$(xdotool getwindowgeometry "$wid" | tail -n 2)" == "$geometry" ]] ||
+  fail "the rebuild moved or resized the window: $(xdotool getwindowgeometry "$wid" | tail -n 2 | tr '\n' ' ')"
 
 # The rebuilt engine runs: input 1's meter follows the tone.
 import -window root "$work/quiet.png"
@@ -132,9 +163,18 @@ if [[ -n "$shots" ]]; then
   import -window "$(window_id "Options")" "$shots/options-audio-alsa.png"
 fi
 
-# Closing the options, the about box.
+# Closing the options: the clock output stays off, and the foot switch recorded nothing.
 keys_to Options Escape
 window_shown "Options" hidden && fail "Escape did not close the options"
+sleep 1
+locate
+shot "$work/clock-after.png"
+clock_after=$(mean_red "$work/clock-after.png" "MIDI Clock Output")
+above "$clock_after" $(awk -v r="$clock_off" 'BEGIN { print r + 0.1 }') &&
+  fail "closing the options switched the MIDI clock output back on (its light's red $clock_off, now $clock_after)"
+xdotool key space
+wait_text "Varnolo 2.1" "Notice Line" 3 "There are no loops" ||
+  fail "a loop was recorded while the options were open: space says '$(text_of "Varnolo 2.1" "Notice Line")'"
 menu_item 2 2
 window_shown "About Varnolo 2.1" || fail "the about box did not open"
 [[ -n "$shots" ]] && import -window "$(window_id "About Varnolo 2.1")" "$shots/about.png"
@@ -142,7 +182,6 @@ keys_to "About Varnolo 2.1" Escape
 window_shown "About Varnolo 2.1" hidden && fail "Escape did not close the about box"
 
 # Quitting keeps the option and the device.
-focus_screen
 xdotool key ctrl+q
 sleep 1
 xdotool key Return
@@ -153,4 +192,4 @@ grep -q '<VALUE name="showResetMixButton" val="On"/>' "$settings" || fail "the s
 grep -q 'deviceType="ALSA"' "$settings" || fail "the settings file does not keep the ALSA device"
 grep -q "audioDeviceBufferSize=\"$size\"" "$settings" || fail "the settings file does not keep the block size $size"
 
-echo "PASS: options refused with a loop; a changed option rebuilt the screen and the engine; ALSA at $size samples a block; the about box; the settings kept"
+echo "PASS: options refused with a loop; no MIDI recording while they are open; a changed option rebuilt the screen and the engine in place; the clock output kept; ALSA at $size samples a block; the about box; the settings kept"

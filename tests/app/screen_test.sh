@@ -15,12 +15,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 start_private_jack 256 "$work/jack.log"
 start_screen 1920 1080
 
-focus_screen() {
-  local x y w h
-  read -r x y w h < <(bounds_of "Content")
-  xdotool mousemove $((X + x + w - 40)) $((Y + y + h / 2)) sleep 0.05 click 1
-  sleep 0.3
-}
 
 key() {
   xdotool key "$@"
@@ -49,7 +43,6 @@ sleep 0.5
 expect_menus hidden "after recording a main loop"
 
 # Space stops and starts the transport.
-focus_screen
 key space
 expect_menus shown "space stopped the looper"
 key space
@@ -110,29 +103,15 @@ sleep 0.6
 expect_menus shown "the start/stop button stopped the looper"
 
 # Delete twice resets every loop: the transport then has nothing to start.
-focus_screen
 key Delete
 window_shown "Reset every loop\\?" || fail "delete did not ask for the reset"
 key Delete
 window_shown "Reset every loop\\?" hidden && fail "the second delete did not answer the question"
-focus_screen
 shot "$work/reset.png"
 key space
 expect_menus shown "after the reset there is nothing to start"
 [[ "$(region_hash "$work/s.png" "Notice Line")" != "$(region_hash "$work/reset.png" "Notice Line")" ]] \
   || fail "space after the reset gave no notice"
 
-# A small window keeps every part on screen.
-xdotool windowsize "$wid" 800 600
-sleep 1.5
-locate
-shot "$work/small.png"
-[[ -n "$shots" ]] && cp "$work/small.png" "$shots/screen-800x600.png"
-(( WIDTH == 800 && HEIGHT == 600 )) || fail "the window is ${WIDTH}x${HEIGHT}, not 800 x 600"
-for part in "Transport" "Loop Channels" "Buses" "Input 1" "Loop Info" "MIDI Lights"; do
-  read -r x y w h < <(bounds_of "$part")
-  (( x >= 0 && y >= 0 && x + w <= WIDTH && y + h <= HEIGHT )) || fail "$part lies outside the 800 x 600 window: $x $y $w $h"
-done
-
 kill -0 "$app_pid" 2>/dev/null || fail "the application died"
-echo "PASS: menus swap with the transport, space and delete reach the looper, every transport button acts, the layout fits"
+echo "PASS: menus swap with the transport, space and delete reach the looper, every transport button acts"

@@ -24,3 +24,22 @@ source "$(dirname "${BASH_SOURCE[0]}")/private_jack.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/screen_driver.sh"
 export HOME="$work/home"
 mkdir -p "$HOME"
+
+# The program's MIDI ports on the JACK server.
+midi_in_port="Varnolo-MIDI:in"
+midi_out_port="Varnolo-MIDI:out"
+
+# Waits up to five seconds for a JACK port to exist: wait_port NAME.
+wait_port() {
+  for _ in $(seq 100); do jack_lsp 2> /dev/null | grep -qx -- "$1" && return 0; sleep 0.05; done
+  return 1
+}
+
+# RMS of the 440 Hz band of a capture, from second $2 for $3 seconds (the whole file without them).
+tone_rms() {
+  if [[ $# -ge 3 ]]; then
+    sox "$1" -n trim "$2" "$3" sinc 380-500 stat 2>&1 | awk '/RMS +amplitude/ { print $3 }'
+  else
+    sox "$1" -n sinc 380-500 stat 2>&1 | awk '/RMS +amplitude/ { print $3 }'
+  fi
+}
