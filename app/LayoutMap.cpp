@@ -3,7 +3,7 @@
 
 #include "LayoutMap.h"
 
-#include "gui/FadeLabelComponent.h"
+#include "gui/controls/FadeLabelComponent.h"
 
 #include <map>
 

@@ -5,9 +5,10 @@
 
 #include "ProductInfo.h"
 #include "QuitQuestion.h"
-#include "gui/ColourPalette.h"
-#include "gui/Logo.h"
-#include "gui/OptionsComponent.h"
+#include "gui/controls/Dialogs.h"
+#include "gui/look/ColourPalette.h"
+#include "gui/look/Logo.h"
+#include "gui/options/OptionsComponent.h"
 
 namespace Work
 {
@@ -144,7 +145,7 @@ void MainAppWindow::buildContent()
             error
                 + "\n\nThe program runs without audio until a device is chosen, and opens the last one as soon as it can.");
 
-    screen.getMixBuses().refreshEffects (*engine.getMainAudio());
+    showBusEffects();
     createMidiLogWindow();
     screen.start();
     setVisible (true);
@@ -202,7 +203,7 @@ void MainAppWindow::showOptions()
         }
 
         auto& screen = mainContent->getMainComponent();
-        engine.tick (screen);
+        screen.refreshNow();
 
         if (screen.hasMainLoop())
         {
@@ -242,23 +243,39 @@ void MainAppWindow::openOptionsDialog()
     if (midiLog != nullptr)
         midiLog->setVisible (false);
 
-    auto* content =
-        new OptionsComponent (settings, audio->getDevice(), audio->getNumEngineInputs(), audio->getNumEngineOutputs());
+    auto content = std::make_unique<OptionsComponent> (settings, audio->getDevice().getDeviceManager(),
+                                                       audio->getNumEngineInputs(), audio->getNumEngineOutputs());
 
     content->onClosed = [this, clockWasOn] {
+        if (auto* device = engine.getDevice())
+            device->saveState();
+
         optionsMidiHold.reset();
 
         if (auto* looper = engine.getLooper(); looper != nullptr && clockWasOn)
             looper->postFromMessageThread ({ CommandCode::clockOutput, 1, 0, 0, juce::Time::currentTimeMillis() });
     };
 
-    juce::DialogWindow::LaunchOptions options;
-    options.content.setOwned (content);
-    options.dialogTitle = "Options";
-    options.dialogBackgroundColour = ColourPalette::backgroundColour();
-    options.componentToCentreAround = this;
-    options.resizable = false;
-    optionsDialog = options.launchAsync();
+    optionsDialog = Dialogs::open (std::move (content), "Options", this);
+}
+
+void MainAppWindow::showBusEffects()
+{
+    auto* audio = engine.getMainAudio();
+    if (mainContent == nullptr || audio == nullptr)
+        return;
+
+    std::vector<juce::StringArray> names;
+    if (const auto* chains = audio->busEffects.get())
+        for (const auto& chain : *chains)
+        {
+            names.emplace_back();
+            for (const auto& entry : chain->entries)
+                if (entry.instance != nullptr)
+                    names.back().add (entry.instance->getName());
+        }
+
+    mainContent->getMainComponent().getMixBuses().showEffects (names);
 }
 
 void MainAppWindow::showPlayingMenus (bool playing)

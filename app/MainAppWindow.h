@@ -6,7 +6,7 @@
 #include "BlockWait.h"
 #include "MainContentComponent.h"
 #include "audio/EngineRuntime.h"
-#include "gui/MidiLogWindow.h"
+#include "gui/midi/MidiLogWindow.h"
 #include "settings/MainSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -100,6 +100,7 @@ private:
     void showPlayingMenus (bool playing);
     void refuseOptions();
     void openOptionsDialog();
+    void showBusEffects();
 
     static inline MainAppWindow* instance = nullptr;
 

@@ -4,26 +4,27 @@
 #include "MainComponent.h"
 
 #include "ProductInfo.h"
-#include "gui/ColourPalette.h"
-#include "gui/Drawing.h"
+#include "gui/look/ColourPalette.h"
+#include "gui/look/Drawing.h"
 
 namespace Work
 {
 
 MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& settings)
     : engine (engineToUse)
-    , looper (*engineToUse.getLooper())
+    , port (engineToUse)
 {
     instance = this;
     setName ("Performance Screen");
     const auto& palette = Drawing::palette();
     auto& audio = *engine.getMainAudio();
 
-    inputs = std::make_unique<InputChannelsComponent> (looper, meterImages, EngineRuntime::numInputs, true, 0, 0, false);
-    loopChannels = std::make_unique<LoopChannelsComponent> (looper, meterImages, *engine.getCursorWord(),
-                                                            audio.getNumLoopChannels(), audio.getNumBuses());
-    transport = std::make_unique<TransportComponent> (settings, looper, engine.getTapTempo());
-    mixBuses = std::make_unique<MixBusesComponent> (looper, meterImages, audio.getNumBuses());
+    inputs = std::make_unique<InputChannelsComponent> (meterImages, EngineRuntime::numInputs, true, 0, 0, false);
+    loopChannels =
+        std::make_unique<LoopChannelsComponent> (meterImages, audio.getNumLoopChannels(), audio.getNumBuses(),
+                                                 engine.getCursorWord()->get(), engine.getCursorWord()->getCursorCount());
+    transport = std::make_unique<TransportComponent> (settings, engine.getTapTempo() != nullptr);
+    mixBuses = std::make_unique<MixBusesComponent> (meterImages, audio.getNumBuses());
     loopInfo = std::make_unique<LoopInfoComponent>();
     notice = std::make_unique<FadeLabelComponent> (palette.highlight, palette.foreground, palette.background, 1000);
     notice->setJustification (juce::Justification::centredLeft);
@@ -47,26 +48,28 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
         addAndMakeVisible (child);
 
     midi.onOutputClicked = [this] {
-        looper.postFromMessageThread (
-            { CommandCode::clockOutput, clockOutputOn ? 0 : 1, 0, 0, juce::Time::currentTimeMillis() });
+        port.postFromScreen (
+            { CommandCode::clockOutput, view.clockOutputOn ? 0 : 1, 0, 0, juce::Time::currentTimeMillis() });
     };
     midi.onBeatsPerBarChosen = [this] (int beatsPerBar) { engine.setBeatsPerBar (beatsPerBar); };
+    loopChannels->onCursorsShown = [this] (std::uint32_t word) { port.showCursors (word); };
 
     if (auto* tapTempo = engine.getTapTempo())
         midi.showBeatsPerBar (tapTempo->getBeatsPerBar());
 
     // The clock outlives a rebuild of the screen: show its output as it is.
     if (auto* clock = engine.getClock())
-        clockOutputShown (clock->isEnabled());
+        view.clockOutputOn = clock->isEnabled();
+    midi.show (view);
 
-    confirmation = std::make_unique<SecondWindow> (looper, keys.getRepeatFilter());
+    confirmation = std::make_unique<SecondWindow> (keys.getRepeatFilter());
     confirmation->onCancel = [this] {
-        looper.postFromMessageThread ({ CommandCode::undo, 0, 0, 0, juce::Time::currentTimeMillis() });
+        port.postFromScreen ({ CommandCode::undo, 0, 0, 0, juce::Time::currentTimeMillis() });
         takeKeysBack();
     };
 
     // The engine's tick comes first, so every control below sees this tick's state.
-    wiring = std::make_unique<CommandWiring> (*engine.getDevice(), timer, engine.getMidiGuiManager());
+    wiring = std::make_unique<CommandWiring> (audio.getDevice(), port.getCommandSink(), timer, engine.getMidiGuiManager());
     wiring->connect (engineTick);
     inputs->connectCommands (*wiring);
     loopChannels->connectCommands (*wiring);
@@ -273,48 +276,87 @@ void MainComponent::perform (PerformanceKeys::Action action)
 
     switch (action)
     {
-        case Action::startStop: looper.postFromMessageThread ({ CommandCode::startStop, 0, 0, 0, now }); break;
-        case Action::resetLoops: looper.postFromMessageThread ({ CommandCode::resetLoops, 0, 0, 0, now }); break;
-        case Action::cursorBack: looper.postFromMessageThread ({ CommandCode::cursorStep, 0, 0, 0, now }); break;
-        case Action::cursorForward: looper.postFromMessageThread ({ CommandCode::cursorStep, 0, 1, 0, now }); break;
+        case Action::startStop: port.postFromScreen ({ CommandCode::startStop, 0, 0, 0, now }); break;
+        case Action::resetLoops: port.postFromScreen ({ CommandCode::resetLoops, 0, 0, 0, now }); break;
+        case Action::cursorBack: port.postFromScreen ({ CommandCode::cursorStep, 0, 0, 0, now }); break;
+        case Action::cursorForward: port.postFromScreen ({ CommandCode::cursorStep, 0, 1, 0, now }); break;
     }
 }
 
-void MainComponent::tick (std::int64_t, int)
+void MainComponent::refreshNow()
 {
-    engine.tick (*this);
+    port.refresh (view);
+    show (juce::Time::currentTimeMillis());
+    view.clearNews();
+}
+
+void MainComponent::tick (std::int64_t nowMs, int)
+{
+    port.refresh (view);
+    show (nowMs);
+    view.clearNews();
 
     if (tickCount % 10 == 0)
     {
         auto* device = engine.getDevice();
         const auto cpu = device != nullptr ? int (device->getDeviceManager().getCpuUsage() * 100.0) : 0;
+        const auto& state = view.state;
         diagnostics.setText ("paint " + juce::String (averagePaintMs, 1) + " ms, CPU " + juce::String (cpu) + " %, memory "
-                                 + juce::String (megabytesUsed) + " of " + juce::String (megabytesUsed + megabytesFree)
-                                 + " MB",
+                                 + juce::String (state.megabytesUsed) + " of "
+                                 + juce::String (state.megabytesUsed + state.megabytesFree) + " MB",
                              juce::sendNotification);
     }
 
     ++tickCount;
 }
 
-void MainComponent::transportShown (bool playing)
+void MainComponent::show (std::int64_t nowMs)
 {
-    wiring->setLearnMode (! playing);
-    loopInfo->setRunning (playing);
+    if (view.state.playing != playingShown)
+    {
+        // Learn mode only while stopped; the window swaps its menus.
+        playingShown = view.state.playing;
+        wiring->setLearnMode (! playingShown);
+        if (onTransportShown)
+            onTransportShown (playingShown);
+    }
 
-    if (onTransportShown)
-        onTransportShown (playing);
+    inputs->show (view, nowMs);
+    loopChannels->show (view, nowMs);
+    transport->show (view, nowMs);
+    mixBuses->show (view, nowMs);
+    loopInfo->show (view);
+    midi.show (view);
+    showConfirmation (view.confirmationAsked);
+
+    if (view.hasText)
+        notice->showText (juce::String (view.text));
+    else if (view.midiInputIgnored)
+        notice->showText ("MIDI input was ignored: the controls do not listen while the MIDI log or the options are open.");
+
+    if (view.loopsWereReset)
+        notice->showText ("Every loop was reset.");
+
+    if (view.mixWasReset)
+    {
+        loopChannels->resetMix();
+        loopChannels->resetBusSelection (nowMs);
+        mixBuses->resetVolumes();
+
+        for (int bus = 1; bus < mixBuses->getNumBuses(); ++bus)
+            mixBuses->requestToMainOff (bus);
+    }
 }
 
-void MainComponent::confirmationShown (bool visible)
+void MainComponent::showConfirmation (bool visible)
 {
-    if (visible)
+    if (visible && ! confirmation->isVisible())
     {
         // Over the part of the screen that shows.
         auto* shown = findParentComponentOfClass<juce::Viewport>();
         confirmation->showOver (shown != nullptr ? static_cast<juce::Component&> (*shown) : *this);
     }
-    else if (confirmation->isVisible())
+    else if (! visible && confirmation->isVisible())
     {
         // What the window covered is drawn afresh at once, not when the window system asks.
         const auto covered = getLocalArea (nullptr, confirmation->getScreenBounds());
@@ -339,107 +381,6 @@ void MainComponent::windowActivated()
 
     keys.windowActivated();
     repaint();
-}
-
-void MainComponent::stripDimmed (int loopChannel, bool dimmed)
-{
-    if (loopChannel >= 0 && loopChannel < loopChannels->getNumStrips())
-        loopChannels->getStrip (loopChannel).setDimmed (dimmed);
-}
-
-void MainComponent::busSelectionShown (int loopChannel, int bus)
-{
-    if (loopChannel >= 0 && loopChannel < loopChannels->getNumStrips())
-        loopChannels->getStrip (loopChannel).setSelectedBus (bus);
-}
-
-void MainComponent::toMainShown (int bus, bool on)
-{
-    mixBuses->setToMainShown (bus, on);
-}
-
-void MainComponent::clockOutputShown (bool on)
-{
-    clockOutputOn = on;
-    midi.setOutputState (on);
-}
-
-void MainComponent::clockMessage (const LooperMessage& message)
-{
-    switch (message.code)
-    {
-        case NoticeCode::clockTempo:
-        case NoticeCode::tempoValue:
-            midi.showTempo (message.first);
-            if (auto* tap = transport->getTapTempoButton(); tap != nullptr && message.code == NoticeCode::tempoValue)
-                tap->showTempo (message.first);
-            break;
-        case NoticeCode::clockBeatsPerBar: midi.showBeatsPerBar (message.first); break;
-        default: break; // the output light follows the clock itself
-    }
-}
-
-void MainComponent::statusShown (const LooperStatus& status)
-{
-    const auto& w = status.words;
-    const auto flags = w[LooperStatus::flags];
-    const bool playing = (flags & LooperStatus::playing) != 0;
-    mainLoopShown = (flags & LooperStatus::hasMainLoop) != 0;
-
-    transport->setRunning (playing);
-    transport->setReversed ((flags & LooperStatus::reversed) != 0);
-    transport->setUndoPossible ((flags & LooperStatus::canUndo) != 0);
-    transport->setRedoPossible ((flags & LooperStatus::canRedo) != 0);
-    loopInfo->setRunning (playing);
-
-    // The cycle word is 0 until a main loop is finished: the ring empty, the counters at 0.
-    const auto cycle = w[LooperStatus::cycle];
-    const auto multiplier = int ((cycle >> 16) & 0xff);
-    const auto addAmount = int ((cycle >> 24) & 0xff);
-    loopInfo->getCursor().setAngle (float (cycle & 0xff) / 255.0f * juce::MathConstants<float>::twoPi);
-    loopInfo->setCounterA (int ((cycle >> 8) & 0xff));
-    loopInfo->setCounterB (multiplier);
-    loopInfo->getCursor().setMode (LoopKind (juce::jlimit (0, 8, int (w[LooperStatus::loopKind]))), multiplier);
-    transport->setAddAmount (addAmount);
-
-    for (int i = 0; i < loopChannels->getNumStrips(); ++i)
-    {
-        const auto bit = std::uint32_t (1) << i;
-        auto& strip = loopChannels->getStrip (i);
-        strip.setSourceMask (w[std::size_t (i)]);
-        strip.setRecording ((w[LooperStatus::recordingOutputs] & bit) != 0);
-        strip.setMuteShown ((w[LooperStatus::muted] & bit) != 0);
-        strip.setSoloShown ((w[LooperStatus::soloed] & bit) != 0);
-    }
-
-    inputs->setRecordingInputs (w[LooperStatus::recordingInputs]);
-    megabytesUsed = w[LooperStatus::memory] >> 16;
-    megabytesFree = w[LooperStatus::memory] & 0xffff;
-}
-
-void MainComponent::textShown (const char* text)
-{
-    notice->showText (text);
-}
-
-void MainComponent::midiInputIgnoredShown()
-{
-    notice->showText ("MIDI input was ignored: the controls do not listen while the MIDI log or the options are open.");
-}
-
-void MainComponent::loopsReset()
-{
-    notice->showText ("Every loop was reset.");
-}
-
-void MainComponent::mixReset()
-{
-    loopChannels->resetMix();
-    loopChannels->resetBusSelection();
-    mixBuses->resetVolumes();
-
-    for (int bus = 1; bus < mixBuses->getNumBuses(); ++bus)
-        mixBuses->requestToMainOff (bus);
 }
 
 } // namespace Work

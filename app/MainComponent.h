@@ -5,17 +5,17 @@
 
 #include "SecondWindow.h"
 #include "audio/EngineRuntime.h"
-#include "gui/CommandWiring.h"
-#include "gui/FadeLabelComponent.h"
-#include "gui/GuiTimer.h"
-#include "gui/InputChannelsComponent.h"
-#include "gui/LoopChannelsComponent.h"
-#include "gui/LoopInfoComponent.h"
-#include "gui/MidiComponent.h"
-#include "gui/MidiLearn.h"
-#include "gui/MixBusesComponent.h"
-#include "gui/PerformanceKeys.h"
-#include "gui/TransportComponent.h"
+#include "gui/controls/FadeLabelComponent.h"
+#include "gui/controls/GuiTimer.h"
+#include "gui/midi/MidiComponent.h"
+#include "gui/midi/MidiLearn.h"
+#include "gui/screen/CommandWiring.h"
+#include "gui/screen/InputChannelsComponent.h"
+#include "gui/screen/LoopChannelsComponent.h"
+#include "gui/screen/LoopInfoComponent.h"
+#include "gui/screen/MixBusesComponent.h"
+#include "gui/screen/PerformanceKeys.h"
+#include "gui/screen/TransportComponent.h"
 
 #include <functional>
 #include <memory>
@@ -27,11 +27,10 @@ namespace Work
     the loop channel strips with the output buses beside them, the transport row below, the
     notice line and the status lines.
 
-    It owns the GUI timer that drives every refresh. On each tick the engine's queues are
-    drained first (the looper's GUI pass lands in the LooperGuiClient operations below, which
-    pass each value to the panel that shows it), then every control and view catches up. The
-    screen reaches the engine only through the EngineRuntime; its controls post commands that
-    the audio thread runs.
+    It owns the GUI timer that drives every refresh. On each tick the engine's news comes first,
+    through the screen's port, into one view of the engine (LooperView); every panel then shows
+    what it shows from that view, and every control and view catches up. The controls post their
+    commands through the port's command sink, and the keys through the port.
 
     The layout grows with the window: heights follow one unit, the largest at which everything
     fits the screen's height; the strips (loop channels, inputs, buses) take the width the row
@@ -39,9 +38,7 @@ namespace Work
     the counters fill the top row. No control is laid out smaller than Drawing::smallestControl
     and no text smaller than Drawing::smallestText: below the smallest unit the window scrolls.
     [message] */
-class MainComponent final
-    : public juce::Component
-    , public LooperGuiClient
+class MainComponent final : public juce::Component
 {
 public:
     MainComponent (EngineRuntime& engine, const MainSettings& settings);
@@ -85,20 +82,12 @@ public:
     void paint (juce::Graphics& g) override;
     void paintOverChildren (juce::Graphics& g) override;
 
-    // LooperGuiClient: the looper's GUI pass
-    void transportShown (bool playing) override;
-    void confirmationShown (bool visible) override;
-    void realConfirm (bool visible);
-    void stripDimmed (int loopChannel, bool dimmed) override;
-    void busSelectionShown (int loopChannel, int bus) override;
-    void toMainShown (int bus, bool on) override;
-    void clockOutputShown (bool on) override;
-    void clockMessage (const LooperMessage& message) override;
-    void statusShown (const LooperStatus& status) override;
-    void textShown (const char* text) override;
-    void midiInputIgnoredShown() override;
-    void loopsReset() override;
-    void mixReset() override;
+    /** The engine's news brought into the view and shown at once, as on a GUI tick: for a
+        decision that needs the engine's latest state. */
+    void refreshNow();
+
+    /** The engine as the screen last saw it. */
+    [[nodiscard]] const LooperView& getView() const noexcept { return view; }
 
     // The panels, for the window, tests and benchmarks.
     [[nodiscard]] GuiTimer& getTimer() noexcept { return timer; }
@@ -115,7 +104,7 @@ public:
     [[nodiscard]] float getAveragePaintMs() const noexcept { return averagePaintMs; }
 
     /** Whether the engine's last status showed a main loop, finished or recording. */
-    [[nodiscard]] bool hasMainLoop() const noexcept { return mainLoopShown; }
+    [[nodiscard]] bool hasMainLoop() const noexcept { return view.state.hasMainLoop; }
 
     /** Brings the window to the front with the keys on the screen, as when a window that had
         them goes. */
@@ -143,6 +132,8 @@ private:
     };
 
     void tick (std::int64_t nowMs, int elapsedMs);
+    void show (std::int64_t nowMs);
+    void showConfirmation (bool visible);
     void layOut (int unitToUse, int stripWidthToUse);
     [[nodiscard]] bool fits() const;
     [[nodiscard]] int rowWidth (int stripWidthToUse, int unitToUse) const noexcept;
@@ -151,11 +142,11 @@ private:
     void perform (PerformanceKeys::Action action);
 
     static inline MainComponent* instance = nullptr;
-    bool mainLoopShown = false;
-    bool clockOutputOn = true;
 
     EngineRuntime& engine;
-    VarnoloLooper& looper;
+    ScreenPort& port;
+    LooperView view;
+    bool playingShown = false;
     GuiTimer timer;
     EngineTick engineTick { *this };
     PerformanceKeys keys; // before the confirmation window, which shares its repeat filter
@@ -178,9 +169,6 @@ private:
     float averagePaintMs = 0.0f;
     double paintStart = 0.0;
     int tickCount = 0;
-    std::uint32_t megabytesUsed = 0, megabytesFree = 0;
-    LooperStatus lastStatus {};
-    bool statusSeen = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -4,10 +4,11 @@
 #include "MainContentComponent.h"
 
 #include "ProductInfo.h"
-#include "gui/AboutBoxComponent.h"
-#include "gui/ColourPalette.h"
-#include "gui/Drawing.h"
-#include "gui/MidiLearn.h"
+#include "gui/controls/Dialogs.h"
+#include "gui/look/AboutBoxComponent.h"
+#include "gui/look/ColourPalette.h"
+#include "gui/look/Drawing.h"
+#include "gui/midi/MidiLearn.h"
 
 namespace Work
 {
@@ -193,24 +194,13 @@ void MainContentComponent::openMidiLearn()
 
     MidiLearnComponent overview (*manager);
     overview.setSize (800, 600);
-    juce::DialogWindow::LaunchOptions options;
-    options.content.setNonOwned (&overview);
-    options.dialogTitle = "MIDI learn";
-    options.componentToCentreAround = this;
-    options.dialogBackgroundColour = Drawing::palette().background;
-    options.resizable = true;
-    options.runModal();
+    Dialogs::run (overview, "MIDI learn", this, Dialogs::Resizing::resizable);
 }
 
 void MainContentComponent::openAboutBox()
 {
-    juce::DialogWindow::LaunchOptions options;
-    options.content.setOwned (new AboutBoxComponent (ProductInfo::getNameWithVersion()));
-    options.dialogTitle = "About " + ProductInfo::getNameWithVersion();
-    options.dialogBackgroundColour = Drawing::palette().background;
-    options.componentToCentreAround = this;
-    options.resizable = false;
-    aboutBox = options.launchAsync();
+    aboutBox = Dialogs::open (std::make_unique<AboutBoxComponent> (ProductInfo::getNameWithVersion()),
+                              "About " + ProductInfo::getNameWithVersion(), this);
 }
 
 } // namespace Work

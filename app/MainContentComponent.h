@@ -4,7 +4,7 @@
 #pragma once
 
 #include "MainComponent.h"
-#include "gui/CustomLookAndFeel.h"
+#include "gui/look/CustomLookAndFeel.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

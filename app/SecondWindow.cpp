@@ -3,14 +3,13 @@
 
 #include "SecondWindow.h"
 
-#include "gui/ColourPalette.h"
+#include "gui/look/ColourPalette.h"
 
 namespace Work
 {
 
-SecondWindow::SecondWindow (VarnoloLooper& looper, KeyRepeatFilter& keysToUse)
+SecondWindow::SecondWindow (KeyRepeatFilter& keysToUse)
     : juce::ResizableWindow (title, ColourPalette::backgroundColour(), false)
-    , panel (looper)
     , keys (keysToUse)
 {
     setContentNonOwned (&panel, false);

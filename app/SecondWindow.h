@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "gui/DoubleCheckComponent.h"
-#include "gui/KeyRepeatFilter.h"
+#include "gui/screen/DoubleCheckComponent.h"
+#include "gui/screen/KeyRepeatFilter.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -23,7 +23,7 @@ class SecondWindow final : public juce::ResizableWindow
 public:
     static constexpr const char* title = "Reset every loop?";
 
-    SecondWindow (VarnoloLooper& looper, KeyRepeatFilter& keys);
+    explicit SecondWindow (KeyRepeatFilter& keys);
 
     /** Shows the question centred over over. */
     void showOver (juce::Component& over);

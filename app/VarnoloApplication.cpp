@@ -7,7 +7,7 @@
 #include "MainAppWindow.h"
 #include "ProductInfo.h"
 #include "QuitQuestion.h"
-#include "gui/ColourPalette.h"
+#include "gui/look/ColourPalette.h"
 #include "settings/MainSettings.h"
 
 namespace Work

@@ -7,6 +7,7 @@
 #include "IOPatch.h"
 #include "engine/AudioCallbackClient.h"
 #include "engine/CallbackDisabler.h"
+#include "engine/CommandSink.h"
 #include "engine/PreAudioCallbackClient.h"
 #include "midi/MidiGuiManager.h"
 
@@ -33,6 +34,7 @@ namespace Work
 class AudioDevice final
     : public juce::AudioIODeviceCallback
     , public CallbackDisabler::Manager
+    , public PreAudioClientList
 {
 public:
     /** properties may be null (offline use): nothing is then loaded or saved. With a MIDI input
@@ -75,8 +77,8 @@ public:
         while no block can run: before the device starts, after it stops, or with the gate held.
         Otherwise nothing changes and the call returns false. Room for a full screen of controls
         is reserved up front, so registering never moves the lists while they may be read. */
-    [[nodiscard]] bool addPreAudioCallbackClient (PreAudioCallbackClient* client);
-    bool removePreAudioCallbackClient (PreAudioCallbackClient* client);
+    [[nodiscard]] bool addPreAudioCallbackClient (PreAudioCallbackClient* client) override;
+    bool removePreAudioCallbackClient (PreAudioCallbackClient* client) override;
     [[nodiscard]] bool addAudioCallbackClient (AudioCallbackClient* client);
     bool removeAudioCallbackClient (AudioCallbackClient* client);
 

@@ -151,13 +151,44 @@ void EngineRuntime::teardownEngine()
     cursors = nullptr;
 }
 
-void EngineRuntime::tick (LooperGuiClient& gui)
+namespace
+{
+    /** Commands posted while no engine exists go nowhere. */
+    struct NoSink final : CommandSink
+    {
+        bool post (const LooperCommand&) noexcept override { return false; }
+    };
+} // namespace
+
+CommandSink& EngineRuntime::getCommandSink() noexcept
+{
+    static NoSink none;
+    if (auto* looper = getLooper())
+        return *looper;
+    return none;
+}
+
+bool EngineRuntime::postFromScreen (const LooperCommand& command) noexcept
+{
+    auto* looper = getLooper();
+    return looper != nullptr && looper->postFromMessageThread (command);
+}
+
+void EngineRuntime::refresh (LooperView& view)
 {
     if (auto* looper = getLooper())
     {
-        looper->pollQueues (gui);
-        looper->runRequestedWork (&gui);
+        looper->pollQueues (view);
+        looper->runRequestedWork (&view);
+        if (cursors != nullptr)
+            view.cursors = cursors->get();
     }
+}
+
+void EngineRuntime::showCursors (std::uint32_t word) noexcept
+{
+    if (cursors != nullptr)
+        cursors->setShown (word);
 }
 
 void EngineRuntime::applySettings()

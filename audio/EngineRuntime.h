@@ -9,6 +9,7 @@
 #include "MainAudio.h"
 #include "engine/CursorWord.h"
 #include "engine/MidiClock.h"
+#include "engine/ScreenPort.h"
 #include "midi/MidiClockSender.h"
 #include "midi/TapTempo.h"
 #include "settings/MainSettings.h"
@@ -34,14 +35,17 @@ namespace Work
     input monitoring, the MIDI dispatcher's repeat filter and controller handling). It runs when
     the engine is built and whenever an option changes.
 
-    One GUI tick (tick) drains the looper's queues into the views once, then runs, as a step of
-    its own, the work the audio thread asked for (a confirmed reset of every loop, a mix reset).
+    It is the screen's port to the engine: the controls' commands go to the looper's queue, and
+    one GUI tick (refresh) drains the looper's queues into the screen's view once, runs, as a step
+    of its own, the work the audio thread asked for (a confirmed reset of every loop, a mix reset),
+    and reads the record cursors.
 
     Threads: message thread only. The audio thread reaches the objects owned here through the
     device callback, never through this class.
 */
 class EngineRuntime final
-    : private MainSettings::Listener
+    : public ScreenPort
+    , private MainSettings::Listener
     , private juce::ChangeListener
 {
 public:
@@ -74,8 +78,11 @@ public:
     /** [message] Deletes the looper and the mixer; the device is closed first when open. */
     void teardownEngine();
 
-    /** [message] One GUI tick: the looper's queues drained into gui, then the requested work. */
-    void tick (LooperGuiClient& gui);
+    // ScreenPort [message]; the sink is the looper's, valid between buildEngine and teardownEngine.
+    CommandSink& getCommandSink() noexcept override;
+    bool postFromScreen (const LooperCommand& command) noexcept override;
+    void refresh (LooperView& view) override;
+    void showCursors (std::uint32_t word) noexcept override;
 
     /** [message] Reads every option the engine uses into its consumer. */
     void applySettings();

@@ -13,7 +13,7 @@
 #include "RatioReporter.h"
 #include "audio/MainAudio.h"
 #include "engine/MemorySystem.h"
-#include "gui/VumeterComponent.h"
+#include "gui/controls/VumeterComponent.h"
 
 #include <juce_events/juce_events.h>
 

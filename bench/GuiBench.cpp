@@ -10,7 +10,7 @@
 //   - alive: eight loops playing, meters moving, the ring turning, counters changing.
 //   gui_bench [ticks per scene, default 4000]
 #include "app/MainComponent.h"
-#include "gui/ColourPalette.h"
+#include "gui/look/ColourPalette.h"
 
 #include <juce_events/juce_events.h>
 

@@ -153,6 +153,20 @@ void VarnoloLooper::followUndoneLoop (HistoryEntry::Type type) noexcept
 
 VarnoloLooper::Flow VarnoloLooper::execute (const LooperCommand& command) noexcept
 {
+    // Handed on at once, whatever the loops do, and never withdrawing a pending confirmation.
+    if (command.type == CommandCode::tapTempo)
+    {
+        if (clock != nullptr && clock->tempo != nullptr)
+            clock->tempo->tap (command.time);
+        return Flow::proceed;
+    }
+
+    if (command.type == CommandCode::resetMix)
+    {
+        requestMixReset();
+        return Flow::proceed;
+    }
+
     // A pending confirmation is cancelled by any other command, which is itself dropped.
     if (pendingConfirmation != 0 && pendingConfirmation != command.type)
     {

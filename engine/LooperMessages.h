@@ -73,7 +73,11 @@ namespace CommandCode
                            addDuration = 1008, direction = 1009, cursorStep = 1010, stripClick = 1011, mute = 1012,
                            solo = 1013, mixBus = 1014, resetLoops = 1015, playList = 1019, freeLoops = 1020,
                            loopDivision = 1021, toMain = 1025, clockOutput = 1028, eraseChannel = 1029;
-}
+
+    /** A tap of the beat, handed to the tempo source; and a request to reset the mix, run on the
+        message thread. Neither touches the loops, so neither withdraws a pending confirmation. */
+    constexpr std::int32_t tapTempo = 1030, resetMix = 1031;
+} // namespace CommandCode
 
 /** Notice codes on the looper's notice queue, and the clock side's message codes. */
 namespace NoticeCode

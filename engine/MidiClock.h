@@ -23,8 +23,25 @@ class TapTempoProcessor
 {
 public:
     virtual ~TapTempoProcessor() = default;
+
+    /** A tap of the beat at timeMs (the press's time). */
+    virtual void tap (std::int64_t timeMs) noexcept = 0;
+
     virtual void perBlock (std::uint32_t n, bool reverse, bool playing, std::uint32_t startPosition,
                            std::uint32_t endPosition, std::uint32_t mainLength, std::int64_t blockTime, bool restarted) = 0;
+};
+
+/** What the clock reads of the tempo source when a main loop closes. [audio] */
+class TempoSource
+{
+public:
+    virtual ~TempoSource() = default;
+
+    [[nodiscard]] virtual bool isTempoKnown() const noexcept = 0;
+    [[nodiscard]] virtual std::int64_t getBeatPeriodMs() const noexcept = 0;
+
+    /** The beats per bar as taken at the start of the latest block. */
+    [[nodiscard]] virtual int getTakenBeatsPerBar() const noexcept = 0;
 };
 
 /** The MIDI clock: turns the looper's transport events into MIDI clock on its own thread. The

@@ -212,35 +212,36 @@ void VarnoloLooper::runCommands() noexcept
 
 void VarnoloLooper::buildStatus() noexcept
 {
-    auto& w = statusRecord.words;
-    const auto activity = ChannelMasks::matrixToBuses (current->getActivity(), perBus);
-    std::copy (activity.begin(), activity.end(), w.begin());
+    auto& state = statusState;
+    state.sources = ChannelMasks::matrixToBuses (current->getActivity(), perBus);
 
     const auto mainLength = current->mainLoopLength();
-    w[LooperStatus::cycle] = 0;
+    state.cycleAngle = state.cycleNumber = state.multiplier = state.addAmount = 0;
 
     if (current->hasMainLoop() && mainLength > 0)
     {
         const auto position = current->getPosition();
-        const auto angle = std::uint32_t (255.0f * float (position % mainLength) / float (mainLength));
-        w[LooperStatus::cycle] = (angle & 0xff) | (((position / mainLength + 1) & 0xff) << 8)
-                                 | ((current->getMultiplier() & 0xff) << 16) | ((current->getAddAmount() & 0xff) << 24);
+        state.cycleAngle = int (std::uint32_t (255.0f * float (position % mainLength) / float (mainLength)) & 0xff);
+        state.cycleNumber = int ((position / mainLength + 1) & 0xff);
+        state.multiplier = int (current->getMultiplier() & 0xff);
+        state.addAmount = int (current->getAddAmount() & 0xff);
     }
 
     const auto& slots = current->getRecordingSlots();
-    w[LooperStatus::recordingInputs] = ChannelMasks::channelsToBuses (slots.inputMask(), perBus);
-    w[LooperStatus::recordingOutputs] = ChannelMasks::channelsToBuses (slots.outputMask(), perBus);
-    w[LooperStatus::muted] = ChannelMasks::channelsToBuses (muteMask, perBus);
-    w[LooperStatus::soloed] = ChannelMasks::channelsToBuses (soloMask, perBus);
-    w[LooperStatus::toMain] = toMainMask;
-    w[LooperStatus::flags] = (playing ? LooperStatus::playing : 0u) | (reverse ? LooperStatus::reversed : 0u)
-                             | (current->getHistory().canUndo() || current->isOverdubbing() ? LooperStatus::canUndo : 0u)
-                             | (current->getHistory().canRedo() ? LooperStatus::canRedo : 0u)
-                             | (current->getMainLoop() != nullptr ? LooperStatus::hasMainLoop : 0u);
-    w[LooperStatus::memory] = (std::uint32_t (memory.getUsedBytes() >> 20) << 16)
-                              | std::uint32_t (std::min<std::uint64_t> (memory.getFreeBytes() >> 20, 0xffff));
-    w[LooperStatus::loopKind] = std::uint32_t (loopKind);
-    status.push (statusRecord);
+    state.recordingInputs = ChannelMasks::channelsToBuses (slots.inputMask(), perBus);
+    state.recordingOutputs = ChannelMasks::channelsToBuses (slots.outputMask(), perBus);
+    state.muted = ChannelMasks::channelsToBuses (muteMask, perBus);
+    state.soloed = ChannelMasks::channelsToBuses (soloMask, perBus);
+    state.toMain = toMainMask;
+    state.playing = playing;
+    state.reversed = reverse;
+    state.canUndo = current->getHistory().canUndo() || current->isOverdubbing();
+    state.canRedo = current->getHistory().canRedo();
+    state.hasMainLoop = current->getMainLoop() != nullptr;
+    state.megabytesUsed = std::uint32_t (memory.getUsedBytes() >> 20);
+    state.megabytesFree = std::uint32_t (std::min<std::uint64_t> (memory.getFreeBytes() >> 20, 0xffff));
+    state.nextLoop = loopKind;
+    status.push (state.pack());
 }
 
 void VarnoloLooper::applyMuteAndSolo (float* const* outputs, int n) noexcept
@@ -276,62 +277,103 @@ void VarnoloLooper::applyMuteAndSolo (float* const* outputs, int n) noexcept
     appliedMuteMask = effective;
 }
 
-void VarnoloLooper::pollQueues (LooperGuiClient& gui)
+void VarnoloLooper::pollQueues (LooperView& view)
 {
     while (auto* notice = notices.pop())
     {
+        const auto first = notice->first, second = notice->second;
+        const bool inRange = first >= 0 && first < LooperState::maxBuses;
+
         switch (notice->code)
         {
-            case NoticeCode::started: gui.transportShown (true); break;
-            case NoticeCode::stopped: gui.transportShown (false); break;
-            case NoticeCode::resetAllLoops: gui.confirmationShown (false); break;
-            case NoticeCode::confirmationCancelled: gui.confirmationShown (false); break;
-            case NoticeCode::confirmationRequested: gui.confirmationShown (true); break;
-            case NoticeCode::busMuted: gui.stripDimmed (notice->first, true); break;
-            case NoticeCode::busUnmuted: gui.stripDimmed (notice->first, false); break;
-            case NoticeCode::busRouted: gui.busSelectionShown (notice->first, notice->second); break;
-            case NoticeCode::toMainChanged: gui.toMainShown (notice->first + 1, notice->second != 0); break;
-            case NoticeCode::clockOutputChanged: gui.clockOutputShown (notice->first != 0); break;
-            default: break;
+            case NoticeCode::resetAllLoops:
+            case NoticeCode::confirmationCancelled: view.confirmationAsked = false; break;
+            case NoticeCode::confirmationRequested: view.confirmationAsked = true; break;
+            case NoticeCode::busMuted:
+                if (inRange)
+                    view.dimmed |= 1u << first;
+                break;
+            case NoticeCode::busUnmuted:
+                if (inRange)
+                    view.dimmed &= ~(1u << first);
+                break;
+            case NoticeCode::busRouted:
+                if (inRange)
+                    view.routedBus[std::size_t (first)] = second;
+                break;
+            case NoticeCode::toMainChanged:
+                if (first + 1 >= 0 && first + 1 < LooperState::maxBuses)
+                    view.toMainOn = second != 0 ? view.toMainOn | (1u << (first + 1)) : view.toMainOn & ~(1u << (first + 1));
+                break;
+            case NoticeCode::clockOutputChanged: view.clockOutputOn = first != 0; break;
+            default: break; // started and stopped: the status says so too
         }
     }
 
     for (auto* queue : { &clockMessages, &tempoMessages })
+    {
         while (auto* message = queue->pop())
-            gui.clockMessage (*message);
+        {
+            switch (message->code)
+            {
+                case NoticeCode::clockTempo: view.clockTempoMilliBpm = view.tempoMilliBpm = message->first; break;
+                case NoticeCode::clockStarted: view.clockSending = true; break;
+                case NoticeCode::clockStopped: view.clockSending = false; break;
+                case NoticeCode::clockBeatsPerBar: view.clockBeatsPerBar = message->first; break;
+                case NoticeCode::tempoReport:
+                    view.clockReportA = message->first;
+                    view.clockReportB = message->second;
+                    break;
+                case NoticeCode::tempoValue: view.tappedTempoMilliBpm = view.tempoMilliBpm = message->first; break;
+                default: break;
+            }
+        }
+    }
 
     const LooperStatus* newest = nullptr;
     while (auto* record = status.pop())
         newest = record;
     if (newest != nullptr)
-        gui.statusShown (*newest);
+    {
+        view.state = LooperState::unpack (*newest);
+        view.statusSeen = true;
+    }
 
+    // One text a tick: the notice line shows each for a moment.
     auto* text = messageTexts.pop();
     if (text == nullptr)
         text = texts.pop();
 
     if (text != nullptr)
-        gui.textShown (text->text);
+    {
+        view.text = text->text;
+        view.hasText = true;
+    }
     else if (clockNoticePending.exchange (false, std::memory_order_relaxed))
-        gui.textShown ("The MIDI clock needs a tempo: tap it first.");
+    {
+        view.text = "The MIDI clock needs a tempo: tap it first.";
+        view.hasText = true;
+    }
     else if (disablerMessages.pop() != nullptr)
-        gui.midiInputIgnoredShown();
+    {
+        view.midiInputIgnored = true;
+    }
 }
 
-bool VarnoloLooper::runRequestedWork (LooperGuiClient* gui)
+bool VarnoloLooper::runRequestedWork (LooperView* view)
 {
     const auto work = requestedWork.exchange (0, std::memory_order_acquire);
 
     if ((work & resetLoopsWork) != 0)
-        resetAllLoops (gui);
+        resetAllLoops (view);
 
     if ((work & resetMixWork) != 0)
-        resetMix (gui);
+        resetMix (view);
 
     return work != 0;
 }
 
-void VarnoloLooper::resetAllLoops (LooperGuiClient* gui)
+void VarnoloLooper::resetAllLoops (LooperView* view)
 {
     {
         std::optional<CallbackDisabler::ScopedDisable> hold;
@@ -354,11 +396,11 @@ void VarnoloLooper::resetAllLoops (LooperGuiClient* gui)
             cursors->resetCursors();
     }
 
-    if (gui != nullptr)
-        gui->loopsReset();
+    if (view != nullptr)
+        view->loopsWereReset = true;
 }
 
-void VarnoloLooper::resetMix (LooperGuiClient* gui)
+void VarnoloLooper::resetMix (LooperView* view)
 {
     {
         std::optional<CallbackDisabler::ScopedDisable> hold;
@@ -372,8 +414,8 @@ void VarnoloLooper::resetMix (LooperGuiClient* gui)
                 mixer->setActiveOutputs (channel, 1);
     }
 
-    if (gui != nullptr)
-        gui->mixReset();
+    if (view != nullptr)
+        view->mixWasReset = true;
 }
 
 void VarnoloLooper::tempoChanged (int tempoMilliBpm, int beatsPerBar, int bars)

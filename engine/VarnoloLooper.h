@@ -4,13 +4,14 @@
 #pragma once
 
 #include "CallbackDisabler.h"
+#include "CommandSink.h"
 #include "CursorWord.h"
 #include "DataMemory.h"
 #include "DeferredActionRing.h"
 #include "LockFreeFifo.h"
-#include "LooperGuiClient.h"
 #include "LooperMessages.h"
 #include "LooperMixer.h"
+#include "LooperView.h"
 #include "MidiClock.h"
 #include "Part.h"
 #include "Processor.h"
@@ -43,10 +44,11 @@ struct LooperOptions
     Threads: process() [audio]. Commands arrive from two threads, each on its own single-producer
     queue: post() from the audio thread's pre-block stage (buttons, MIDI), postFromMessageThread()
     from the message thread (keys, menus); process() drains the message-thread queue first. The
-    GUI drains notices, status and texts with pollQueues() [message]. Work that must not overlap
-    a block (resetting every loop, resetting the mix) is requested by the audio thread and run
-    by runRequestedWork() on the message thread while the audio callback is held off; draining
-    the queues never does it.
+    GUI drains notices, status and texts into its view with pollQueues() [message]: the notices'
+    codes are packed here and decoded here, into typed values. Work that must not overlap a block
+    (resetting every loop, resetting the mix) is requested by the audio thread and run by
+    runRequestedWork() on the message thread while the audio callback is held off; draining the
+    queues never does it.
 
     Reports from the clock side reach the loop set only through the audio thread: tempoChanged
     leaves the new bars and beats in a mailbox that process() empties at the start of a block.
@@ -55,6 +57,7 @@ struct LooperOptions
 */
 class VarnoloLooper final
     : public Processor
+    , public CommandSink
     , public MidiClockManager::MainClient
     , public TapTempoProcessorClient
 {
@@ -73,7 +76,7 @@ public:
 
     // [audio]
     int process (const float* const* inputs, float* const* outputs, int numSamples, const BlockInfo* info) noexcept override;
-    bool post (const LooperCommand& command) noexcept { return commands.push (command); }
+    bool post (const LooperCommand& command) noexcept override { return commands.push (command); }
 
     /** [any] Samples from the start of a block stamped blockMs to the input sample that arrived
         when a press was stamped pressMs, at rate samples per second: the input latency added,
@@ -88,13 +91,14 @@ public:
         audio callback cannot run at the same time (device changes), or from the GUI. */
     void postText (const char* text) noexcept;
 
-    /** [message] Drains the queues into the views; changes nothing in the engine. */
-    void pollQueues (LooperGuiClient& gui);
+    /** [message] Drains the queues into view: the newest status, the state the notices report,
+        this tick's text; changes nothing in the engine. */
+    void pollQueues (LooperView& view);
 
     /** [message] Runs the work the audio thread asked for (a confirmed reset of every loop, a
-        reset of the mix), under the callback gate, and then tells gui when one is given.
+        reset of the mix), under the callback gate, and then notes it in view when one is given.
         Returns whether anything ran. */
-    bool runRequestedWork (LooperGuiClient* gui);
+    bool runRequestedWork (LooperView* view);
 
     /** [audio] Asks for the mix to be reset (the reset-mix button). */
     void requestMixReset() noexcept { requestedWork.fetch_or (resetMixWork, std::memory_order_release); }
@@ -116,10 +120,10 @@ public:
     void midiInputWhileDisabled() noexcept { disablerMessages.push (0); }
 
     /** [message] Clears every loop set, under the callback gate. */
-    void resetAllLoops (LooperGuiClient* gui);
+    void resetAllLoops (LooperView* view);
 
     /** [message] Mute, solo and bus routing back to their defaults, under the callback gate. */
-    void resetMix (LooperGuiClient* gui);
+    void resetMix (LooperView* view);
 
     /** Work the audio thread may request, as bits of one word. */
     static constexpr std::uint32_t resetLoopsWork = 1, resetMixWork = 2;
@@ -254,7 +258,7 @@ private:
     LoopKind loopKind = LoopKind::wholeCycle;
     bool fadeOutAll = false, fadeInAll = false, playing = false, reverse = false, restarted = false;
     std::uint32_t clockStart = 0;
-    LooperStatus statusRecord {};
+    LooperState statusState;
 };
 
 } // namespace Work

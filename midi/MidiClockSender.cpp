@@ -3,8 +3,6 @@
 
 #include "MidiClockSender.h"
 
-#include "TapTempo.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -53,7 +51,7 @@ namespace
     constexpr std::int64_t watchMicros = 300;
 } // namespace
 
-MidiClockSender::MidiClockSender (TapTempo& tempoToUse)
+MidiClockSender::MidiClockSender (const TempoSource& tempoToUse)
     : tempo (tempoToUse)
 {
 }

@@ -17,8 +17,6 @@
 namespace Work
 {
 
-class TapTempo;
-
 /** Where the clock's bytes go at once: a MIDI output device. [clock thread] */
 class ClockByteOutput
 {
@@ -79,7 +77,7 @@ class MidiClockSender final : public MidiClockManager
 public:
     static constexpr int eventCapacity = 4096;
 
-    explicit MidiClockSender (TapTempo& tempo);
+    explicit MidiClockSender (const TempoSource& tempo);
     ~MidiClockSender() override;
 
     /** [message] Starts the clock thread; events are posted only while it runs. */
@@ -134,7 +132,7 @@ private:
     void setSending (bool on) noexcept;
     void updateBlockTime (std::uint32_t n) noexcept;
 
-    TapTempo& tempo;
+    const TempoSource& tempo;
     MainClient* mainClient = nullptr;
     ClockFrameOutput* frameOutput = nullptr;
 

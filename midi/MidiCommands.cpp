@@ -34,8 +34,9 @@ MidiGuiListener::MidiGuiListener (std::string display, bool canShare)
 {
 }
 
-SimpleCommand::SimpleCommand (std::string displayName, bool shareable)
+SimpleCommand::SimpleCommand (std::string displayName, bool shareable, LooperCommand actionToPost)
     : CommandListener (std::move (displayName), shareable)
+    , action (actionToPost)
 {
 }
 
@@ -55,7 +56,12 @@ void SimpleCommand::preAudioCallback() noexcept
     if (! triggered)
         return;
 
-    execute (time);
+    if (sink != nullptr)
+    {
+        auto command = action;
+        command.time = time;
+        sink->post (command);
+    }
     executedFlag.store (true, std::memory_order_release);
 }
 
@@ -71,31 +77,39 @@ ToggleListener::ToggleListener (std::string displayName, bool shareable, bool fo
 {
 }
 
-ToggleCommand::ToggleCommand (std::string displayName, bool shareable, bool followsControllerValue)
+ToggleCommand::ToggleCommand (std::string displayName, bool shareable, bool followsControllerValue,
+                              LooperCommand actionToPost, ModeField field)
     : ToggleListener (std::move (displayName), shareable, followsControllerValue)
+    , action (actionToPost)
+    , modeField (field)
 {
 }
 
 void ToggleCommand::preAudioCallback() noexcept
 {
     auto* event = midiQueue.pop();
-
     if (event == nullptr)
         event = guiQueue.pop();
 
-    if (event != nullptr)
-        execute (event->mode, event->timeMs);
+    if (event == nullptr || sink == nullptr)
+        return;
+
+    auto command = action;
+    command.time = event->timeMs;
+    if (modeField == ModeField::first)
+        command.first = std::int32_t (event->mode);
+    else if (modeField == ModeField::second)
+        command.second = std::int32_t (event->mode);
+    sink->post (command);
 }
 
-void ToggleCommand::guiTimerCallback (std::int64_t nowMs, int)
+void ToggleCommand::showState (bool on, std::int64_t nowMs)
 {
-    const bool now = state.load (std::memory_order_acquire);
+    if (on == shownState)
+        return;
 
-    if (now != shownState)
-    {
-        shownState = now;
-        guiFeedback (nowMs);
-    }
+    shownState = on;
+    guiFeedback (nowMs);
 }
 
 ControlChangeListener::ControlChangeListener (std::string displayName, bool shareable, int initialValue)
@@ -109,12 +123,14 @@ ControlChangeListener::ControlChangeListener (std::string displayName, bool shar
 void ControlChangeListener::preAudioCallback() noexcept
 {
     const auto value = latestValue.load (std::memory_order_relaxed);
+    if (value == appliedValue)
+        return;
 
-    if (value != appliedValue)
-    {
-        appliedValue = value;
-        applyValue (value);
-    }
+    appliedValue = value;
+    if (volumeTarget != nullptr)
+        volumeTarget->setVolume (value);
+    if (panTarget != nullptr)
+        panTarget->setPanOrBalance (value);
 }
 
 void ControlChangeListener::guiTimerCallback (std::int64_t, int)

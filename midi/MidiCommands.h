@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "engine/CommandSink.h"
 #include "engine/GuiTimerClient.h"
 #include "engine/LockFreeFifo.h"
 #include "engine/PreAudioCallbackClient.h"
@@ -23,11 +24,14 @@ class Component; // only pointed at: the MIDI layer never draws
     How it works: the mouse and MIDI never act directly. They leave a time-stamped request in
     one of the command's two queues (one per producing thread, so each stays single-producer),
     and at the start of every audio block the command's preAudioCallback hands what is waiting
-    to the engine; the GUI timer then shows what the engine did. Three kinds exist:
+    to the engine; the GUI timer then shows what the engine did. What a command does is data,
+    held from its construction: a looper command (code and fields) posted into the command sink
+    it is connected to, or a parameter holder a value is written into. Three kinds exist:
     - momentary (SimpleCommand): everything waiting in one block collapses into one execution,
       carrying the latest time stamp, MIDI winning over the mouse;
-    - on/off (ToggleCommand): one event per block, MIDI first, so two flips never merge;
-    - continuous (ControlChangeListener): the latest value is applied when it changed.
+    - on/off (ToggleCommand): one event per block, MIDI first, so two flips never merge; the
+      event's mode (flip, on, off) goes into the field of the command that takes it;
+    - continuous (ControlChangeListener): the latest value is written when it changed.
     Nothing here allocates after construction, locks or waits.
 */
 namespace Work::MidiCommands
@@ -83,14 +87,19 @@ public:
 class SimpleCommand : public CommandListener
 {
 public:
-    SimpleCommand (std::string displayName, bool shareable);
+    /** A command that posts action, stamped with the press's time, once per execution. */
+    SimpleCommand (std::string displayName, bool shareable, LooperCommand action = {});
 
     static constexpr int queueCapacity = 16;
+
+    /** [message, while no block runs] Where the action goes; null: nowhere. */
+    void setSink (CommandSink* sinkToUse) noexcept { sink = sinkToUse; }
+    [[nodiscard]] const LooperCommand& getAction() const noexcept { return action; }
 
     void midiTriggered (std::int64_t timeMs) noexcept override { midiQueue.push (timeMs); }
     void guiTriggered (std::int64_t timeMs) noexcept override { guiQueue.push (timeMs); }
 
-    /** [audio] Runs the command once if anything is waiting, with the latest time stamp. */
+    /** [audio] Posts the action once if anything is waiting, with the latest time stamp. */
     void preAudioCallback() noexcept override;
 
     /** [message] Shows the feedback of an execution since the last tick. */
@@ -98,11 +107,9 @@ public:
 
     void resetToDefault() override {}
 
-protected:
-    /** [audio] The control's action, e.g. posting a looper command. */
-    virtual void execute (std::int64_t timeMs) noexcept = 0;
-
 private:
+    LooperCommand action;
+    CommandSink* sink = nullptr;
     LockFreeFifo<std::int64_t> midiQueue { queueCapacity };
     LockFreeFifo<std::int64_t> guiQueue { queueCapacity };
     std::atomic<bool> executedFlag { false };
@@ -135,7 +142,18 @@ private:
 class ToggleCommand : public ToggleListener
 {
 public:
-    ToggleCommand (std::string displayName, bool shareable, bool followsControllerValue);
+    /** Which field of the action takes an event's mode. */
+    enum class ModeField
+    {
+        none,
+        first,
+        second
+    };
+
+    /** A command that posts action once per event, with the event's time and, in modeField,
+        its mode. */
+    ToggleCommand (std::string displayName, bool shareable, bool followsControllerValue, LooperCommand action = {},
+                   ModeField modeField = ModeField::none);
 
     static constexpr int queueCapacity = 16;
 
@@ -144,6 +162,10 @@ public:
         std::int64_t timeMs;
         ToggleMode mode;
     };
+
+    /** [message, while no block runs] Where the action goes; null: nowhere. */
+    void setSink (CommandSink* sinkToUse) noexcept { sink = sinkToUse; }
+    [[nodiscard]] const LooperCommand& getAction() const noexcept { return action; }
 
     void guiToggled (std::int64_t timeMs) noexcept override { guiQueue.push ({ timeMs, ToggleMode::flip }); }
 
@@ -158,30 +180,29 @@ public:
         midiQueue.push ({ timeMs, value >= 64 ? ToggleMode::on : ToggleMode::off });
     }
 
-    /** [audio] Runs at most one waiting event, MIDI before the mouse. */
+    /** [audio] Posts at most one waiting event, MIDI before the mouse. */
     void preAudioCallback() noexcept override;
 
-    /** [message] Shows the state the engine reported, when it changed. */
-    void guiTimerCallback (std::int64_t nowMs, int elapsedMs) override;
+    /** [message] The state the engine reports, once per GUI tick: a change is shown
+        (guiFeedback); the same state again changes nothing. */
+    void showState (bool on, std::int64_t nowMs);
 
+    void guiTimerCallback (std::int64_t, int) override {}
     void resetToDefault() override {}
-
-    /** The state the engine reports (set from the looper's notices). */
-    std::atomic<bool> state { false };
 
     [[nodiscard]] bool getShownState() const noexcept { return shownState; }
 
-protected:
-    /** [audio] The control's action for one event. */
-    virtual void execute (ToggleMode mode, std::int64_t timeMs) noexcept = 0;
-
 private:
+    LooperCommand action;
+    ModeField modeField;
+    CommandSink* sink = nullptr;
     LockFreeFifo<ToggleEvent> midiQueue { queueCapacity };
     LockFreeFifo<ToggleEvent> guiQueue { queueCapacity };
     bool shownState = false;
 };
 
-/** A continuous control (a slider): the latest controller or mouse value becomes its value. */
+/** A continuous control (a slider): the latest controller or mouse value becomes its value,
+    written into the parameter holder it drives. */
 class ControlChangeListener : public MidiGuiListener
 {
 public:
@@ -195,6 +216,10 @@ public:
 
     void resetToDefault() override { latestValue.store (defaultValue, std::memory_order_relaxed); }
 
+    /** [message, while no block runs] The holder the value goes to; null: nowhere. */
+    void setTarget (ControlChangeVolumeListener* holder) noexcept { setTarget (holder, nullptr); }
+    void setTarget (ControlChangePanOrBalanceListener* holder) noexcept { setTarget (nullptr, holder); }
+
     /** [audio] Hands a changed value to the engine. */
     void preAudioCallback() noexcept override;
 
@@ -207,9 +232,6 @@ public:
     [[nodiscard]] int getDefaultValue() const noexcept { return defaultValue; }
 
 protected:
-    /** [audio] Writes the value into the engine. */
-    virtual void applyValue (int value) noexcept = 0;
-
     /** [message] The value the screen shows now. */
     [[nodiscard]] virtual int shownValue() const = 0;
 
@@ -218,34 +240,17 @@ protected:
 
 private:
     static int clampValue (int v) noexcept { return v < 0 ? 0 : (v > 127 ? 127 : v); }
+    void setTarget (ControlChangeVolumeListener* volume, ControlChangePanOrBalanceListener* pan) noexcept
+    {
+        volumeTarget = volume;
+        panTarget = pan;
+    }
 
     std::atomic<int> latestValue;
     int appliedValue;
     int defaultValue;
-};
-
-/** The continuous command behind a volume or pan/balance control: writes the engine's holder. */
-template <typename Holder>
-class HolderValueCommand : public ControlChangeListener
-{
-public:
-    using ControlChangeListener::ControlChangeListener;
-
-    /** [message, before audio or with audio held off] The engine holder; may be null. */
-    void setHolder (Holder* holderToUse) noexcept { holder = holderToUse; }
-
-protected:
-    void applyValue (int value) noexcept override
-    {
-        if (holder != nullptr)
-            write (*holder, value);
-    }
-
-private:
-    static void write (ControlChangeVolumeListener& h, int v) noexcept { h.setVolume (v); }
-    static void write (ControlChangePanOrBalanceListener& h, int v) noexcept { h.setPanOrBalance (v); }
-
-    Holder* holder = nullptr;
+    ControlChangeVolumeListener* volumeTarget = nullptr;
+    ControlChangePanOrBalanceListener* panTarget = nullptr;
 };
 
 } // namespace Work::MidiCommands

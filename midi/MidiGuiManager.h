@@ -132,8 +132,4 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiGuiManager)
 };
 
-/** Reads a mapping document from text: null unless it is the root element rootTag holding only
-    empty elements with attributes (what the program writes). */
-[[nodiscard]] std::unique_ptr<juce::XmlElement> parseMappingDocument (const juce::String& text, const juce::String& rootTag);
-
 } // namespace Work

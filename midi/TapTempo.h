@@ -28,6 +28,7 @@ class MidiClockSender;
     Threads: [audio], except setBeatsPerBar and the readers. */
 class TapTempo final
     : public TapTempoProcessor
+    , public TempoSource
     , public PreAudioCallbackClient
 {
 public:
@@ -44,17 +45,20 @@ public:
     void setClock (MidiClockSender* newClock) noexcept { clock = newClock; }
 
     /** [audio] A tap at timeMs. */
-    void tap (std::int64_t timeMs) noexcept;
+    void tap (std::int64_t timeMs) noexcept override;
 
     /** [any] Asks for new beats per bar (limited to 1 to 19), taken at the next block. */
     void setBeatsPerBar (int value) noexcept;
 
     [[nodiscard]] int getBeatsPerBar() const noexcept { return requestedBeatsPerBar.load (std::memory_order_relaxed); }
-    [[nodiscard]] std::int64_t getBeatPeriodMs() const noexcept { return beatPeriod.load (std::memory_order_relaxed); }
-    [[nodiscard]] bool isTempoKnown() const noexcept { return tempoKnown.load (std::memory_order_relaxed); }
+    [[nodiscard]] std::int64_t getBeatPeriodMs() const noexcept override
+    {
+        return beatPeriod.load (std::memory_order_relaxed);
+    }
+    [[nodiscard]] bool isTempoKnown() const noexcept override { return tempoKnown.load (std::memory_order_relaxed); }
 
     /** [audio] The beats per bar the clock uses, as taken at the start of the latest block. */
-    [[nodiscard]] int getTakenBeatsPerBar() const noexcept { return beatsPerBar; }
+    [[nodiscard]] int getTakenBeatsPerBar() const noexcept override { return beatsPerBar; }
 
     /** [audio] */
     void preAudioCallback() noexcept override;

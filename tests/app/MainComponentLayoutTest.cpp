@@ -3,7 +3,7 @@
 
 #include "app/LayoutMap.h"
 #include "app/MainComponent.h"
-#include "gui/Drawing.h"
+#include "gui/look/Drawing.h"
 
 #include <juce_events/juce_events.h>
 

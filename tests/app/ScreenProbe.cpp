@@ -11,7 +11,7 @@
 #include "app/LayoutMap.h"
 #include "app/MainAppWindow.h"
 #include "app/ProductInfo.h"
-#include "gui/ColourPalette.h"
+#include "gui/look/ColourPalette.h"
 
 #include <iostream>
 

@@ -97,10 +97,6 @@ private:
     std::atomic<std::size_t> count { 0 };
 };
 
-struct QuietGui final : LooperGuiClient
-{
-};
-
 int failures = 0;
 
 void check (bool condition, const char* what)
@@ -154,7 +150,7 @@ int main()
         MainSettings settings (folder.getFullPathName());
         MidiInputCallbackManager midiInput;
         EngineRuntime engine (settings, &midiInput, 768);
-        QuietGui gui;
+        LooperView view;
         auto* looper = engine.getLooper();
 
         const auto runFor = [&] (int ms) {
@@ -162,7 +158,8 @@ int main()
             while (juce::Time::currentTimeMillis() < until)
             {
                 juce::MessageManager::getInstance()->runDispatchLoopUntil (15);
-                engine.tick (gui);
+                engine.refresh (view);
+                view.clearNews();
             }
         };
         const auto post = [&] (int code, int first = 0, int second = 0) {

@@ -47,10 +47,19 @@ protected:
     MidiInputCallbackManager midiInput;
 };
 
-struct Gui : LooperGuiClient
+/** The screen's side of the port: one refresh a tick, the texts shown and the resets counted. */
+struct Gui
 {
-    void textShown (const char* text) override { texts.add (text); }
-    void loopsReset() override { ++resets; }
+    void tick (EngineRuntime& runtime)
+    {
+        runtime.refresh (view);
+        if (view.hasText)
+            texts.add (juce::String (view.text));
+        resets += view.loopsWereReset ? 1 : 0;
+        view.clearNews();
+    }
+
+    LooperView view;
     juce::StringArray texts;
     int resets = 0;
 };
@@ -106,7 +115,7 @@ TEST_F (EngineRuntimeTest, TheLooperHasItsCursorBeforeAudioAndTheTickRunsAConfir
     looper->postFromMessageThread ({ CommandCode::punch, 0, 1, 0, 1100 });
     for (int b = 100; b < 200; ++b)
         runBlock (runtime, 1000 + b);
-    runtime.tick (gui);
+    gui.tick (runtime);
     ASSERT_TRUE (looper->getCurrentPart().hasMainLoop()) << gui.texts.joinIntoString ("; ").toStdString();
     EXPECT_EQ (runtime.getCursorWord()->cursor (0), 1) << "the cursor stepped on after recording";
 
@@ -119,7 +128,7 @@ TEST_F (EngineRuntimeTest, TheLooperHasItsCursorBeforeAudioAndTheTickRunsAConfir
     runBlock (runtime, 1211);
     EXPECT_TRUE (looper->getCurrentPart().hasMainLoop()) << "the reset waits for the GUI tick";
 
-    runtime.tick (gui);
+    gui.tick (runtime);
     EXPECT_EQ (looper->getCurrentPart().getMainLoop(), nullptr);
     EXPECT_EQ (gui.resets, 1);
     EXPECT_EQ (runtime.getCursorWord()->cursor (0), 0);
@@ -157,5 +166,5 @@ TEST_F (EngineRuntimeTest, MidiHeldOffWhileTheEngineIsRebuiltNeverReachesADelete
     stop = true;
     midiThread.join();
     Gui gui;
-    runtime.tick (gui);
+    gui.tick (runtime);
 }

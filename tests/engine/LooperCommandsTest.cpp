@@ -128,76 +128,6 @@ TEST (LooperCommands, MultiplyingReturnsTheCycleDivisionsToAWholeCycle)
     }
 }
 
-TEST (LooperCommands, ThePlayListAsksTwiceThenResetsAndIsRefusedWhilePlaying)
-{
-    LooperRig rig (100);
-    rig.at (0, C::playList);
-    rig.runUntil (100);
-    EXPECT_EQ (rig.looper->getPendingConfirmation(), 0) << "no loops: nothing to confirm";
-
-    recordMainLoop (rig);
-    rig.at (rig.now, C::playList);
-    rig.runUntil (rig.now + 100);
-    EXPECT_EQ (newTexts (rig), Texts { "Stop the looper first." });
-    EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
-
-    rig.at (rig.now, C::startStop);
-    rig.at (rig.now + 200, C::playList);
-    rig.runUntil (rig.now + 300);
-    EXPECT_EQ (rig.looper->getPendingConfirmation(), C::playList);
-    rig.poll();
-    EXPECT_TRUE (rig.looper->getCurrentPart().hasMainLoop()) << "one press asks, nothing more";
-
-    rig.at (rig.now, C::playList);
-    rig.runUntil (rig.now + 100);
-    rig.poll();
-    EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
-    EXPECT_EQ (rig.looper->getCurrentPart().getMainLoop(), nullptr) << "the second press resets every loop";
-    EXPECT_TRUE (rig.gui.saw ("loops reset"));
-}
-
-TEST (LooperCommands, RefusalsSayWhyAndChangeNothing)
-{
-    LooperRig rig (100);
-    rig.mixer.buses = 2;
-    rig.at (0, C::punch, 0, 1, 0);
-    rig.at (100, C::punch, 1, 1, 0);   // another input cannot close the main loop
-    rig.at (200, C::multiplyDuration); // not while the main loop records
-    rig.at (300, C::punch, 0, 1, 0);
-    rig.runUntil (600);
-    EXPECT_EQ (newTexts (rig), (Texts { "Only the input recording the main loop can close it.", "Not while recording." }));
-    const auto mainLength = rig.looper->getCurrentPart().mainLoopLength();
-    ASSERT_GT (mainLength, 0u);
-
-    rig.at (700, C::stripClick, 1);
-    rig.at (710, C::punch, 1, 1, 0); // overdub on loop channel 1
-    rig.at (820, C::punch, 0, 1, 0); // the same loop channel from input 0: busy
-    rig.at (930, C::multiplyDuration);
-    rig.at (1040, C::addDuration);
-    rig.at (1150, C::direction, 2);
-    rig.at (1150, C::mute, 3, 1); // after a refused direction change, commands go on
-    rig.runUntil (1200);
-    EXPECT_EQ (rig.looper->getMuteMask(), 0b1000u) << "the mute in the refused command's block ran";
-    rig.at (1260, C::freeLoops);
-    rig.at (1370, C::eraseChannel, 0);
-    rig.at (1480, C::mixBus, 0, 2); // the engine has buses 0 and 1
-    rig.runUntil (1600);
-    EXPECT_EQ (newTexts (rig),
-               (Texts { "That loop channel is already recording.", "Not while recording.", "Not while recording.",
-                        "Not while recording.", "Not while recording.", "Not while recording.", "There is no such bus." }));
-    EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 1u);
-    EXPECT_FALSE (rig.looper->isReversed());
-    EXPECT_EQ (rig.looper->getLoopKind(), LoopKind::wholeCycle);
-    EXPECT_TRUE (rig.mixer.routing.empty());
-
-    rig.at (1600, C::punch, 1, 1, 0);
-    rig.at (1700, C::resetLoops); // not while playing
-    rig.runUntil (2000);
-    EXPECT_EQ (newTexts (rig), Texts { "Stop the looper first." });
-    EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
-    EXPECT_EQ (rig.looper->getCurrentPart().mainLoopLength(), mainLength);
-}
-
 TEST (LooperCommands, AMovedCursorHandsATakeOverOnlyWhereANewLayerCanStart)
 {
     auto rigWithTake = [] (bool handOver) {
@@ -275,21 +205,176 @@ TEST (LooperCommands, AMovedCursorHandsATakeOverOnlyWhereANewLayerCanStart)
     }
 }
 
-TEST (LooperCommands, TheMixResetIsAskedForOnTheAudioThreadAndRunsOnTheTick)
+TEST (LooperCommands, ResetAndPlayListAskTwiceAndAnyOtherCommandWithdrawsTheQuestion)
 {
-    LooperRig rig (64);
-    rig.at (0, C::mute, 1, 1);
-    rig.at (10, C::mixBus, 3, 1);
-    rig.runUntil (100);
-    rig.looper->requestMixReset(); // as the reset-mix button does before a block
-    rig.looper->pollQueues (rig.gui);
-    EXPECT_EQ (rig.looper->getMuteMask(), 0b10u) << "draining the queues changes nothing";
+    {
+        SCOPED_TRACE ("reset");
+        LooperRig rig (64);
+        rig.at (0, C::punch, 0, 1, 0);
+        rig.at (2950, C::punch, 0, 1, 0);
+        rig.at (3200, C::startStop);
+        rig.at (3400, C::resetLoops);
+        rig.runUntil (3500);
+        rig.poll();
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), C::resetLoops);
+        EXPECT_TRUE (rig.gui.saw ("confirm?"));
 
-    EXPECT_TRUE (rig.looper->runRequestedWork (&rig.gui));
-    EXPECT_EQ (rig.looper->getMuteMask(), 0u);
-    EXPECT_EQ (rig.mixer.routing[3], 1u);
-    EXPECT_TRUE (rig.gui.saw ("mix reset"));
-    EXPECT_FALSE (rig.looper->runRequestedWork (&rig.gui)) << "once";
+        rig.at (3500, C::mute, 0, 1);
+        rig.runUntil (3600);
+        rig.poll();
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
+        EXPECT_EQ (rig.looper->getMuteMask(), 0u) << "the cancelling command is dropped";
+        EXPECT_TRUE (rig.gui.saw ("confirm hidden"));
+
+        rig.at (3600, C::resetLoops);
+        rig.at (3700, C::resetLoops);
+        rig.runUntil (3800);
+        rig.poll();
+        EXPECT_TRUE (rig.gui.saw ("loops reset"));
+        EXPECT_EQ (rig.looper->getCurrentPart().getMainLoop(), nullptr);
+        EXPECT_EQ (rig.memory.getUsedBytes(), 0u);
+    }
+    {
+        SCOPED_TRACE ("play list");
+        LooperRig rig (100);
+        rig.at (0, C::playList);
+        rig.runUntil (100);
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), 0) << "no loops: nothing to confirm";
+
+        recordMainLoop (rig);
+        rig.at (rig.now, C::playList);
+        rig.runUntil (rig.now + 100);
+        EXPECT_EQ (newTexts (rig), Texts { "Stop the looper first." });
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
+
+        rig.at (rig.now, C::startStop);
+        rig.at (rig.now + 200, C::playList);
+        rig.runUntil (rig.now + 300);
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), C::playList);
+        rig.poll();
+        EXPECT_TRUE (rig.looper->getCurrentPart().hasMainLoop()) << "one press asks, nothing more";
+
+        rig.at (rig.now, C::playList);
+        rig.runUntil (rig.now + 100);
+        rig.poll();
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
+        EXPECT_EQ (rig.looper->getCurrentPart().getMainLoop(), nullptr) << "the second press resets every loop";
+        EXPECT_TRUE (rig.gui.saw ("loops reset"));
+    }
+}
+
+TEST (LooperCommands, RefusalsSayWhyAndChangeNothing)
+{
+    {
+        SCOPED_TRACE ("fields outside the engine");
+        LooperRig rig (64);
+        rig.at (0, C::punch, 5, 1, 0);  // no input bus 5
+        rig.at (10, C::punch, 0, 3, 0); // three channels
+        rig.at (20, C::punch, 1, 2, 0); // a stereo pair from the last input
+        rig.at (30, C::punch, 0, 1, 9); // no cursor 9
+        rig.at (40, C::mute, 8, 1);     // no bus 8
+        rig.at (50, C::mixBus, 99, 0);  // no loop channel 99
+        rig.at (60, C::mixBus, 0, 40);  // no mix bus 40
+        rig.at (70, C::stripClick, 8);
+        rig.at (80, C::cursorStep, 1, 1);
+        rig.at (90, C::toMain, -1, 1);
+        rig.at (100, C::eraseChannel, 4);
+        rig.runUntil (1000);
+        for (int i = 0; i < 12; ++i)
+            rig.poll();
+
+        EXPECT_GE (rig.gui.texts.size(), 11u);
+        EXPECT_FALSE (rig.looper->isPlaying());
+        EXPECT_EQ (rig.looper->getCurrentPart().getMainLoop(), nullptr);
+        EXPECT_EQ (rig.looper->getMuteMask(), 0u);
+        EXPECT_TRUE (rig.mixer.routing.empty());
+        EXPECT_EQ (rig.cursors.cursor (0), 0);
+    }
+    {
+        SCOPED_TRACE ("commands the loops do not allow now");
+        LooperRig rig (100);
+        rig.mixer.buses = 2;
+        rig.at (0, C::punch, 0, 1, 0);
+        rig.at (100, C::punch, 1, 1, 0);   // another input cannot close the main loop
+        rig.at (200, C::multiplyDuration); // not while the main loop records
+        rig.at (300, C::punch, 0, 1, 0);
+        rig.runUntil (600);
+        EXPECT_EQ (newTexts (rig),
+                   (Texts { "Only the input recording the main loop can close it.", "Not while recording." }));
+        const auto mainLength = rig.looper->getCurrentPart().mainLoopLength();
+        ASSERT_GT (mainLength, 0u);
+
+        rig.at (700, C::stripClick, 1);
+        rig.at (710, C::punch, 1, 1, 0); // overdub on loop channel 1
+        rig.at (820, C::punch, 0, 1, 0); // the same loop channel from input 0: busy
+        rig.at (930, C::multiplyDuration);
+        rig.at (1040, C::addDuration);
+        rig.at (1150, C::direction, 2);
+        rig.at (1150, C::mute, 3, 1); // after a refused direction change, commands go on
+        rig.runUntil (1200);
+        EXPECT_EQ (rig.looper->getMuteMask(), 0b1000u) << "the mute in the refused command's block ran";
+        rig.at (1260, C::freeLoops);
+        rig.at (1370, C::eraseChannel, 0);
+        rig.at (1480, C::mixBus, 0, 2); // the engine has buses 0 and 1
+        rig.runUntil (1600);
+        EXPECT_EQ (newTexts (rig), (Texts { "That loop channel is already recording.", "Not while recording.",
+                                            "Not while recording.", "Not while recording.", "Not while recording.",
+                                            "Not while recording.", "There is no such bus." }));
+        EXPECT_EQ (rig.looper->getCurrentPart().getMultiplier(), 1u);
+        EXPECT_FALSE (rig.looper->isReversed());
+        EXPECT_EQ (rig.looper->getLoopKind(), LoopKind::wholeCycle);
+        EXPECT_TRUE (rig.mixer.routing.empty());
+
+        rig.at (1600, C::punch, 1, 1, 0);
+        rig.at (1700, C::resetLoops); // not while playing
+        rig.runUntil (2000);
+        EXPECT_EQ (newTexts (rig), Texts { "Stop the looper first." });
+        EXPECT_EQ (rig.looper->getPendingConfirmation(), 0);
+        EXPECT_EQ (rig.looper->getCurrentPart().mainLoopLength(), mainLength);
+    }
+}
+
+TEST (LooperCommands, TheMixResetIsAskedForOnTheAudioThreadAndClearsMuteSoloAndRoutingOnTheTick)
+{
+    {
+        SCOPED_TRACE ("asked by the audio thread, run on the tick");
+        LooperRig rig (64);
+        rig.at (0, C::mute, 1, 1);
+        rig.at (10, C::mixBus, 3, 1);
+        rig.runUntil (100);
+        rig.looper->requestMixReset(); // as the reset-mix button does before a block
+        rig.looper->pollQueues (rig.gui.view);
+        EXPECT_EQ (rig.looper->getMuteMask(), 0b10u) << "draining the queues changes nothing";
+
+        EXPECT_TRUE (rig.looper->runRequestedWork (&rig.gui.view));
+        rig.gui.record();
+        EXPECT_EQ (rig.looper->getMuteMask(), 0u);
+        EXPECT_EQ (rig.mixer.routing[3], 1u);
+        EXPECT_TRUE (rig.gui.saw ("mix reset"));
+        EXPECT_FALSE (rig.looper->runRequestedWork (&rig.gui.view)) << "once";
+    }
+    {
+        SCOPED_TRACE ("everything back to its default");
+        LooperRig rig (64);
+        rig.at (0, C::mute, 1, 1);
+        rig.at (10, C::solo, 2, 1);
+        rig.at (20, C::mixBus, 3, 1);
+        rig.at (30, C::toMain, 0, 2);
+        rig.runUntil (200);
+        rig.poll();
+        EXPECT_EQ (rig.mixer.routing[3], 0b10u);
+        EXPECT_TRUE (rig.mixer.returns[0]);
+        EXPECT_TRUE (rig.gui.saw ("route 3>1"));
+        EXPECT_TRUE (rig.gui.saw ("tomain 1 on"));
+
+        rig.looper->resetMix (&rig.gui.view);
+        rig.gui.record();
+        EXPECT_EQ (rig.looper->getMuteMask(), 0u);
+        EXPECT_EQ (rig.looper->getSoloMask(), 0u);
+        for (int channel = 0; channel < numOutputs; ++channel)
+            EXPECT_EQ (rig.mixer.routing[channel], 1u) << channel;
+        EXPECT_TRUE (rig.gui.saw ("mix reset"));
+    }
 }
 
 TEST (LooperCommands, ClockReportsWhileTheAudioThreadRunsReachTheLoopSetThroughIt)

@@ -47,27 +47,64 @@ struct FakeMixer : LooperMixer
     int buses = 4;
 };
 
-/** Every view update the looper's GUI pass makes, as text. */
-struct RecordingGui : LooperGuiClient
+/** The screen's view of the looper, and every change it showed, as text: what a performer would
+    see happen, one event per change ("started", "dim 2", "route 3>1", "clock 2200" for a new
+    tempo, ...), and every text the notice line showed. */
+struct RecordingGui
 {
-    void transportShown (bool p) override { events.push_back (p ? "started" : "stopped"); }
-    void confirmationShown (bool v) override { events.push_back (v ? "confirm?" : "confirm hidden"); }
-    void stripDimmed (int c, bool d) override { events.push_back ((d ? "dim " : "undim ") + std::to_string (c)); }
-    void busSelectionShown (int c, int b) override
+    /** Notes what changed in view since the last look, then forgets the view's news. */
+    void record()
     {
-        events.push_back ("route " + std::to_string (c) + ">" + std::to_string (b));
+        const auto& now = view;
+        auto add = [this] (std::string event) { events.push_back (std::move (event)); };
+
+        if (now.state.playing != shown.state.playing)
+            add (now.state.playing ? "started" : "stopped");
+        if (now.confirmationAsked != shown.confirmationAsked)
+            add (now.confirmationAsked ? "confirm?" : "confirm hidden");
+
+        for (std::size_t c = 0; c < now.routedBus.size(); ++c)
+        {
+            const auto bit = std::uint32_t (1) << c;
+            const auto number = std::to_string (c);
+            if (((now.dimmed ^ shown.dimmed) & bit) != 0)
+                add (((now.dimmed & bit) != 0 ? "dim " : "undim ") + number);
+            if (now.routedBus[c] != shown.routedBus[c])
+                add ("route " + number + ">" + std::to_string (now.routedBus[c]));
+            if (((now.toMainOn ^ shown.toMainOn) & bit) != 0)
+                add ("tomain " + number + ((now.toMainOn & bit) != 0 ? " on" : " off"));
+        }
+
+        if (now.clockOutputOn != shown.clockOutputOn)
+            add (now.clockOutputOn ? "clock on" : "clock off");
+        if (now.clockTempoMilliBpm != shown.clockTempoMilliBpm)
+            add ("clock " + std::to_string (NoticeCode::clockTempo));
+        if (now.clockSending != shown.clockSending)
+            add ("clock " + std::to_string (now.clockSending ? NoticeCode::clockStarted : NoticeCode::clockStopped));
+        if (now.clockBeatsPerBar != shown.clockBeatsPerBar)
+            add ("clock " + std::to_string (NoticeCode::clockBeatsPerBar));
+        if (now.clockReportA != shown.clockReportA || now.clockReportB != shown.clockReportB)
+            add ("clock " + std::to_string (NoticeCode::tempoReport));
+        if (now.tappedTempoMilliBpm != shown.tappedTempoMilliBpm)
+            add ("clock " + std::to_string (NoticeCode::tempoValue));
+
+        if (now.hasText)
+            texts.push_back (now.text);
+        if (now.midiInputIgnored)
+            add ("midi ignored");
+        if (now.loopsWereReset)
+            add ("loops reset");
+        if (now.mixWasReset)
+            add ("mix reset");
+
+        status = now.state.pack();
+        view.clearNews();
+        shown = view;
     }
-    void toMainShown (int b, bool on) override { events.push_back ("tomain " + std::to_string (b) + (on ? " on" : " off")); }
-    void clockOutputShown (bool on) override { events.push_back (on ? "clock on" : "clock off"); }
-    void clockMessage (const LooperMessage& m) override { events.push_back ("clock " + std::to_string (m.code)); }
-    void statusShown (const LooperStatus& s) override { status = s; }
-    void textShown (const char* t) override { texts.push_back (t); }
-    void midiInputIgnoredShown() override { events.push_back ("midi ignored"); }
-    void loopsReset() override { events.push_back ("loops reset"); }
-    void mixReset() override { events.push_back ("mix reset"); }
 
     bool saw (const std::string& e) const { return std::find (events.begin(), events.end(), e) != events.end(); }
 
+    LooperView view, shown;
     std::vector<std::string> events, texts;
     LooperStatus status {};
 };
@@ -128,14 +165,20 @@ public:
             looper->process (buffers.inputs(), buffers.outputs(), n, &info);
             buffers.appendOutputs (n);
             now += n;
+
+            // The screen looks after every block, and so sees every change; the work the audio
+            // thread asks for waits for a tick of the test's own (poll).
+            looper->pollQueues (gui.view);
+            gui.record();
         }
     }
 
     /** One GUI tick: the queues drained, then the requested work run. */
     void poll()
     {
-        looper->pollQueues (gui);
-        looper->runRequestedWork (&gui);
+        looper->pollQueues (gui.view);
+        looper->runRequestedWork (&gui.view);
+        gui.record();
     }
 
     [[nodiscard]] const std::vector<float>& output (int channel) const { return buffers.rendered[std::size_t (channel)]; }

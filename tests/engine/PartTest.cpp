@@ -442,33 +442,3 @@ TEST_F (PartTest, RefusesChannelsOutsideItsInputsAndOutputs)
     EXPECT_EQ (part.startMainLoop (0, 0, 1, 0), LoopRefusal::mainLoopExists);
     part.clear();
 }
-
-TEST_F (PartTest, ProcessNeverTouchesTheHeap)
-{
-    Part part (memory, 'A', numInputs, numOutputs);
-    std::vector<float> sound (256, 0.5f), scratch (256);
-    const float* in[] = { sound.data(), sound.data() };
-    std::vector<float*> out (numOutputs, scratch.data());
-
-    Testing::ScopedRealTimeSection section;
-    EXPECT_EQ (part.startMainLoop (0, 0, 1, 10), LoopRefusal::none);
-    for (int b = 0; b < 20; ++b)
-        part.process (in, out.data(), 256, Direction::forwards);
-    part.stopMainLoop (30);
-    for (int b = 0; b < 4; ++b)
-        part.process (in, out.data(), 256, Direction::forwards);
-    EXPECT_EQ (part.addLoop (1, 1, 1, 5, LoopKind::halfMain, Direction::forwards), LoopRefusal::none);
-    EXPECT_EQ (part.addLoop (0, 2, 1, 5, LoopKind::free, Direction::forwards), LoopRefusal::none);
-    for (int b = 0; b < 30; ++b)
-        part.process (in, out.data(), 256, b > 15 ? Direction::backwards : Direction::forwards);
-    part.stopLoop (1, 1, 100);
-    part.stopLoop (0, 2, 100);
-    part.doubleMultiplier();
-    part.erase (1);
-    part.undo();
-    part.redo();
-    for (int b = 0; b < 30; ++b)
-        part.process (in, out.data(), 256, Direction::forwards);
-    EXPECT_EQ (section.heapCalls(), 0);
-    EXPECT_TRUE (part.hasMainLoop());
-}

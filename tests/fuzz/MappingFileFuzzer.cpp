@@ -17,14 +17,12 @@ namespace
 struct Button : Work::MidiCommands::SimpleCommand
 {
     using SimpleCommand::SimpleCommand;
-    void execute (std::int64_t) noexcept override {}
     void guiFeedback (std::int64_t) override {}
 };
 
 struct Switch : Work::MidiCommands::ToggleCommand
 {
     using ToggleCommand::ToggleCommand;
-    void execute (Work::MidiCommands::ToggleMode, std::int64_t) noexcept override {}
     void guiFeedback (std::int64_t) override {}
 };
 

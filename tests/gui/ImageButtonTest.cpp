@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 the Varnolo developers
 
-#include "gui/Drawing.h"
-#include "gui/SimpleImageButton.h"
-#include "gui/ToggleImageButton.h"
+#include "gui/controls/CommandButtons.h"
+#include "gui/look/Drawing.h"
 
 #include <juce_events/juce_events.h>
 
@@ -13,37 +12,50 @@ using namespace Work;
 
 namespace
 {
-/** Buttons with one-colour pictures, their executions counted. */
+/** Where the buttons' commands go: counted. */
+struct CountingSink final : CommandSink
+{
+    bool post (const LooperCommand& command) noexcept override
+    {
+        last = command;
+        ++posts;
+        return true;
+    }
+    LooperCommand last;
+    int posts = 0;
+};
+
+/** Buttons with one-colour pictures. */
 struct Momentary final : SimpleImageButton
 {
-    Momentary()
-        : SimpleImageButton ("Momentary")
+    explicit Momentary (CountingSink& sink)
+        : SimpleImageButton ("Momentary", { CommandCode::multiplyDuration })
     {
+        setSink (&sink);
         setSizeAndCreateImages (20, 20);
     }
+
     void createImages() override
     {
         setPictures (Drawing::backgroundImage (20, 20), Drawing::backgroundImage (20, 20),
                      Drawing::backgroundImage (20, 20));
     }
-    void execute (std::int64_t) noexcept override { ++executions; }
-    int executions = 0;
 };
 
 struct Toggle final : ToggleImageButton
 {
-    explicit Toggle (FlashMode mode)
-        : ToggleImageButton ("Toggle", false, false, mode)
+    Toggle (CountingSink& sink, FlashMode mode)
+        : ToggleImageButton ("Toggle", false, false, mode, { CommandCode::mute, 3 }, ModeField::second)
     {
+        setSink (&sink);
         setSizeAndCreateImages (20, 20);
     }
+
     void createImages() override
     {
         setPictures (Drawing::backgroundImage (20, 20), Drawing::backgroundImage (20, 20), Drawing::backgroundImage (20, 20),
                      Drawing::backgroundImage (20, 20));
     }
-    void execute (MidiCommands::ToggleMode, std::int64_t) noexcept override { ++executions; }
-    int executions = 0;
 };
 
 enum Picture
@@ -58,19 +70,21 @@ class ImageButtonTest : public ::testing::Test
 {
 protected:
     juce::ScopedJuceInitialiser_GUI juce;
+    CountingSink sink;
 };
 } // namespace
 
 TEST_F (ImageButtonTest, AMomentaryFlashLasts180MsFromItsLatestExecution)
 {
-    Momentary button;
+    Momentary button (sink);
 
     // Executions at 1000 and 1100 (each followed by the tick that shows it), ticks every 15 ms.
     button.trigger();
     button.preAudioCallback();
     button.guiTimerCallback (1000, 0);
     EXPECT_TRUE (button.isFlashing());
-    EXPECT_EQ (button.executions, 1);
+    EXPECT_EQ (sink.posts, 1);
+    EXPECT_EQ (sink.last.type, CommandCode::multiplyDuration) << "the button's command, as data";
 
     std::int64_t ended = 0;
     for (std::int64_t now = 1015; now <= 1400 && ended == 0; now += 15)
@@ -87,19 +101,19 @@ TEST_F (ImageButtonTest, AMomentaryFlashLasts180MsFromItsLatestExecution)
 
     // The flash from 1105 ends on the first tick more than 180 ms later: 1105 + 195.
     EXPECT_EQ (ended, 1300) << "one continuous flash, 180 ms after the second execution";
-    EXPECT_EQ (button.executions, 2);
+    EXPECT_EQ (sink.posts, 2);
 }
 
 TEST_F (ImageButtonTest, ATogglesPictureFollowsTheEngineStateAndItsFlashMode)
 {
     {
         SCOPED_TRACE ("flash mode 2: on at once without a flash, the off picture flashes");
-        Toggle undo (ToggleImageButton::FlashMode::notWhileOn);
-        undo.state = true;
+        Toggle undo (sink, ToggleImageButton::FlashMode::notWhileOn);
+        undo.showState (true, 1000);
         undo.guiTimerCallback (1000, 0);
         EXPECT_EQ (undo.getShownPicture(), on);
         undo.guiTimerCallback (1190, 0);
-        undo.state = false;
+        undo.showState (false, 1205);
         undo.guiTimerCallback (1205, 0);
         EXPECT_EQ (undo.getShownPicture(), offLit);
         undo.guiTimerCallback (1385, 0);
@@ -108,23 +122,24 @@ TEST_F (ImageButtonTest, ATogglesPictureFollowsTheEngineStateAndItsFlashMode)
         EXPECT_EQ (undo.getShownPicture(), off);
     }
     {
-        SCOPED_TRACE ("a state that changes and changes back between two ticks gives no flash");
-        Toggle mute (ToggleImageButton::FlashMode::always);
-        mute.state = true;
-        mute.state = false;
+        SCOPED_TRACE ("the state it shows, seen again, gives no flash");
+        Toggle mute (sink, ToggleImageButton::FlashMode::always);
+        mute.showState (false, 1000);
         mute.guiTimerCallback (1000, 0);
         EXPECT_EQ (mute.getShownPicture(), off);
         EXPECT_FALSE (mute.isFlashing());
     }
     {
         SCOPED_TRACE ("a click only asks: the picture waits for the engine");
-        Toggle solo (ToggleImageButton::FlashMode::always);
+        Toggle solo (sink, ToggleImageButton::FlashMode::always);
         solo.trigger();
         solo.guiTimerCallback (1000, 0);
         EXPECT_EQ (solo.getShownPicture(), off);
         solo.preAudioCallback();
-        EXPECT_EQ (solo.executions, 1);
-        solo.state = true;
+        EXPECT_EQ (sink.last.type, CommandCode::mute);
+        EXPECT_EQ (sink.last.first, 3);
+        EXPECT_EQ (sink.last.second, int (MidiCommands::ToggleMode::flip)) << "the request's mode in its field";
+        solo.showState (true, 1015);
         solo.guiTimerCallback (1015, 0);
         EXPECT_EQ (solo.getShownPicture(), onLit);
     }
@@ -132,7 +147,7 @@ TEST_F (ImageButtonTest, ATogglesPictureFollowsTheEngineStateAndItsFlashMode)
 
 TEST_F (ImageButtonTest, APopupClickInLearnModeAsksToLearnAndQueuesNothing)
 {
-    Momentary button;
+    Momentary button (sink);
     button.learnEnabled = true;
     const juce::MouseEvent rightClick (juce::Desktop::getInstance().getMainMouseSource(), {},
                                        juce::ModifierKeys (juce::ModifierKeys::rightButtonModifier), 1.0f, 0.0f, 0.0f, 0.0f,
@@ -140,7 +155,7 @@ TEST_F (ImageButtonTest, APopupClickInLearnModeAsksToLearnAndQueuesNothing)
     button.mouseDown (rightClick);
     button.preAudioCallback();
     EXPECT_TRUE (button.learnRequested.load());
-    EXPECT_EQ (button.executions, 0);
+    EXPECT_EQ (sink.posts, 0);
 }
 
 TEST_F (ImageButtonTest, FramesClampTheirCornerAndThickness)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 the Varnolo developers
 
-#include "gui/KeyRepeatFilter.h"
+#include "gui/screen/KeyRepeatFilter.h"
 
 #include <gtest/gtest.h>
 

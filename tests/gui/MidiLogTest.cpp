@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 the Varnolo developers
 
-#include "gui/MidiLogWindow.h"
+#include "gui/midi/MidiLogWindow.h"
 #include "midi/MidiInputCallbackManager.h"
 
 #include <juce_events/juce_events.h>
@@ -18,7 +18,6 @@ struct Button : MidiCommands::SimpleCommand
         : SimpleCommand (std::move (name), false)
     {
     }
-    void execute (std::int64_t) noexcept override {}
     void guiFeedback (std::int64_t) override {}
 };
 

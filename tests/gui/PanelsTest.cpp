@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 the Varnolo developers
 
-#include "gui/FadeLabelComponent.h"
-#include "gui/LoopInfoComponent.h"
-#include "gui/TransportComponent.h"
-#include "gui/VumeterComponent.h"
+#include "gui/controls/FadeLabelComponent.h"
+#include "gui/controls/VumeterComponent.h"
+#include "gui/screen/LoopInfoComponent.h"
+#include "gui/screen/TransportComponent.h"
 
 #include <juce_events/juce_events.h>
 
@@ -19,23 +19,7 @@ namespace
 class PanelsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        MemorySystem::startEngineRuntime();
-        ASSERT_TRUE (memory.reservePool (8u << 20));
-        looper = std::make_unique<VarnoloLooper> (memory, 2, 8, false);
-    }
-
-    void TearDown() override
-    {
-        looper = nullptr;
-        MemorySystem::stopEngineRuntime();
-    }
-
     juce::ScopedJuceInitialiser_GUI juce;
-    MemorySystem::SystemAllocator heap;
-    MemorySystem::DataMemory memory { heap };
-    std::unique_ptr<VarnoloLooper> looper;
 };
 
 std::vector<juce::String> namesOf (const std::vector<juce::Component*>& row)
@@ -54,7 +38,7 @@ TEST_F (PanelsTest, TheTransportRowFollowsTheSettingsAndItsSize)
     settings.durationButtonsMode.getValue() = settings.durationButtonsMode.getChoices()[1];
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
 
-    TransportComponent row (settings, *looper);
+    TransportComponent row (settings, false);
     EXPECT_EQ (
         namesOf (row.getButtonsInRowOrder()),
         (std::vector<juce::String> { "Start Stop", "Reset Loops", "Redo", "Undo", "Add Duration", "Playback Direction" }));
@@ -67,10 +51,13 @@ TEST_F (PanelsTest, TheTransportRowFollowsTheSettingsAndItsSize)
         EXPECT_EQ (row.getButtonsInRowOrder()[1]->getX(), gap + size + gap) << size;
     }
 
-    row.setAddAmount (0);
-    EXPECT_EQ (row.getAddDurationButton()->getAmount(), 1) << "an amount of 0 shows as 1";
-    row.setAddAmount (3);
-    EXPECT_EQ (row.getAddDurationButton()->getAmount(), 3);
+    LooperView view;
+    view.state.addAmount = 0;
+    row.show (view, 1000);
+    EXPECT_EQ (row.getAddDurationButton()->getLabel().first, "+1") << "an amount of 0 shows as 1";
+    view.state.addAmount = 3;
+    row.show (view, 1015);
+    EXPECT_EQ (row.getAddDurationButton()->getLabel().first, "+3");
     folder.deleteRecursively();
 }
 

@@ -52,7 +52,6 @@ struct Fader : ControlChangeListener
         : ControlChangeListener (std::move (name), shareable, 64)
     {
     }
-    void applyValue (int) noexcept override {}
     int shownValue() const override { return 0; }
     void showValue (int) override {}
     void guiFeedback (std::int64_t) override {}

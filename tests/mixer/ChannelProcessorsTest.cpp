@@ -236,32 +236,6 @@ TEST_F (ChannelProcessors, HolderWritesAreClampedIntoTheTables)
     EXPECT_EQ (mono.getVolume(), 0);
 }
 
-TEST_F (ChannelProcessors, NoHeapCallWhileProcessing)
-{
-    MonoToMultipleStereo mono (tables, 4);
-    StereoToMultipleStereo stereo (tables, 4);
-    StereoToStereo bus (tables);
-    MonoToMono single (tables);
-    Rig rig (8);
-
-    Testing::ScopedRealTimeSection section;
-    for (int block = 0; block < 50; ++block)
-    {
-        mono.setVolume (block * 2);
-        mono.setActiveOutputs (std::uint32_t (block));
-        stereo.setPanOrBalance (block);
-        bus.setMuted (block % 3 == 0);
-        single.setVolume (127 - block);
-        mono.process (rig.inputPointers.data(), rig.outputPointers.data(), blockSize, nullptr);
-        stereo.process (rig.inputPointers.data(), rig.outputPointers.data(), blockSize, nullptr);
-        bus.process (rig.inputPointers.data(), rig.outputPointers.data(), blockSize, nullptr);
-        bus.processInPlace (rig.outputPointers[0], rig.outputPointers[1], blockSize);
-        single.process (rig.inputPointers.data(), rig.outputPointers.data(), blockSize, nullptr);
-        single.processInPlace (rig.outputPointers[2], blockSize);
-    }
-    EXPECT_EQ (section.heapCalls(), 0);
-}
-
 TEST_F (ChannelProcessors, HoldersWrittenFromAnotherThreadStayInRange)
 {
     // A control thread writes wild values while the audio side processes; every output sample

@@ -36,10 +36,17 @@ constexpr double sampleRate = 48000.0;
 constexpr std::uint64_t freeLeft = 4u << 20;
 
 /** The message thread's side: counts what the engine tells the screen. */
-struct CountingGui final : LooperGuiClient
+struct CountingGui
 {
-    void textShown (const char*) override { ++texts; }
-    void loopsReset() override { ++resets; }
+    /** Takes the news of one refresh of view. */
+    void count()
+    {
+        texts += view.hasText ? 1 : 0;
+        resets += view.loopsWereReset ? 1 : 0;
+        view.clearNews();
+    }
+
+    LooperView view;
     long texts = 0, resets = 0;
 };
 
@@ -219,8 +226,9 @@ int main (int argc, char** argv)
             if (b % std::int64_t (std::max (1.0, 0.015 * sampleRate / blockSize)) == 0)
             {
                 const auto resetsBefore = gui.resets;
-                looper->pollQueues (gui);
-                looper->runRequestedWork (&gui);
+                looper->pollQueues (gui.view);
+                looper->runRequestedWork (&gui.view);
+                gui.count();
 
                 if (gui.resets != resetsBefore || b % 10000 == 0)
                 {

@@ -4,7 +4,7 @@
 // Draws the desktop icon from the logo, as PNG files in the layout of an icon theme:
 //   varnolo-icons FOLDER SIZE...
 // writes FOLDER/<size>x<size>/apps/varnolo.png for every size.
-#include "gui/Logo.h"
+#include "gui/look/Logo.h"
 
 #include <juce_graphics/juce_graphics.h>
 

@@ -19,7 +19,7 @@ namespace
         int fields;
     };
 
-    constexpr std::array<CommandForm, 20> commandForms { {
+    constexpr std::array<CommandForm, 22> commandForms { {
         { "punch", CommandCode::punch, 3 },
         { "undo", CommandCode::undo, 0 },
         { "redo", CommandCode::redo, 0 },
@@ -40,6 +40,8 @@ namespace
         { "tomain", CommandCode::toMain, 2 },
         { "clockoff", CommandCode::clockOutput, 0 },
         { "erase", CommandCode::eraseChannel, 1 },
+        { "tap", CommandCode::tapTempo, 0 },
+        { "resetmix", CommandCode::resetMix, 0 },
     } };
 
     const CommandForm* findForm (const std::string& word)
