@@ -277,7 +277,14 @@ void MainComponent::perform (PerformanceKeys::Action action)
     switch (action)
     {
         case Action::startStop: port.postFromScreen ({ CommandCode::startStop, 0, 0, 0, now }); break;
-        case Action::resetLoops: port.postFromScreen ({ CommandCode::resetLoops, 0, 0, 0, now }); break;
+        case Action::resetLoops:
+            // The question's window takes the keyboard a moment after it appears; a fresh press
+            // that still reaches the screen answers it as well.
+            if (confirmation->isVisible())
+                confirmation->getPanel().getResetButton().trigger();
+            else
+                port.postFromScreen ({ CommandCode::resetLoops, 0, 0, 0, now });
+            break;
         case Action::cursorBack: port.postFromScreen ({ CommandCode::cursorStep, 0, 0, 0, now }); break;
         case Action::cursorForward: port.postFromScreen ({ CommandCode::cursorStep, 0, 1, 0, now }); break;
     }

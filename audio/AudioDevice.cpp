@@ -3,6 +3,8 @@
 
 #include "AudioDevice.h"
 
+#include "JackAudioDevice.h"
+
 #include <algorithm>
 
 namespace Work
@@ -14,23 +16,39 @@ AudioDevice::AudioDevice (juce::ApplicationProperties* propertiesToUse, MidiInpu
 {
     preClients.reserve (reservedPreClients);
     audioClients.reserve (4);
+
+    // The program's own JACK type, first of all: one client for audio and MIDI; then the
+    // framework's types (ALSA here), which it makes only when none was added before.
+    deviceManager.addAudioDeviceType (std::make_unique<JackAudioDeviceType> (jackMidi));
+    juce::OwnedArray<juce::AudioIODeviceType> frameworkTypes;
+    deviceManager.createAudioDeviceTypes (frameworkTypes);
+    while (! frameworkTypes.isEmpty())
+        deviceManager.addAudioDeviceType (std::unique_ptr<juce::AudioIODeviceType> (frameworkTypes.removeAndReturn (0)));
     deviceManager.addAudioCallback (this);
 
     if (midiInput != nullptr)
+    {
         midiGuiManager =
             std::make_unique<MidiGuiManager> (properties != nullptr ? properties->getUserSettings() : nullptr, *midiInput);
+        jackMidiSource = std::make_unique<MidiInputCallbackManager::Source> (*midiInput);
+    }
 }
 
 AudioDevice::~AudioDevice()
 {
     deviceManager.removeAudioCallback (this);
+    deviceManager.closeAudioDevice();
 
+    // Without MIDI (offline) no MIDI device was opened, and none is looked for.
     if (midiInput != nullptr)
+    {
         midiInput->setDeviceManager (nullptr);
-    midiGuiManager = nullptr;
+        jackMidiSource = nullptr;
+        midiGuiManager = nullptr;
 
-    for (const auto& device : juce::MidiInput::getAvailableDevices())
-        deviceManager.setMidiInputDeviceEnabled (device.identifier, false);
+        for (const auto& device : juce::MidiInput::getAvailableDevices())
+            deviceManager.setMidiInputDeviceEnabled (device.identifier, false);
+    }
 
     patch.release();
 }
@@ -189,14 +207,18 @@ void AudioDevice::processBlock (const float* const* inputs, int numInputs, float
     info.device = deviceManager.getCurrentAudioDevice();
     info.timeMs = clock.isSettled() ? clock.getSmoothedTime() : nowMs;
     info.sampleRate = clock.isSettled() ? clock.getRate() : nominalRate;
+    info.frame = jackMidi.isInCycle() ? jackMidi.cycleFrame() : 0;
+    info.frameLatency = jackMidi.isInCycle() ? jackMidi.getFrameLatency() : 0;
 
     for (int c = 0; c < numOutputs; ++c)
         if (outputs[c] != nullptr)
             std::fill (outputs[c], outputs[c] + std::max (0, numSamples), 0.0f);
 
     const CallbackDisabler::ScopedCallback guard (*this);
+    const bool blockRuns = guard.isEnabled() && numSamples <= maxBlockSize && numSamples >= 0;
+    dispatchJackMidi (nowMs, blockRuns);
 
-    if (! guard.isEnabled() || numSamples > maxBlockSize || numSamples < 0)
+    if (! blockRuns)
         return;
 
     for (auto* client : preClients)
@@ -207,6 +229,28 @@ void AudioDevice::processBlock (const float* const* inputs, int numInputs, float
 
     for (auto* client : audioClients)
         client->audioCallback (engineInputs, engineOutputs, numSamples, info);
+}
+
+void AudioDevice::dispatchJackMidi (std::int64_t nowMs, bool blockRuns) noexcept
+{
+    if (! jackMidi.isInCycle() || jackMidiSource == nullptr)
+        return;
+
+    const auto cycleStart = jackMidi.cycleFrame();
+
+    for (auto* event = jackMidi.incomingBegin(); event != jackMidi.incomingEnd(); ++event)
+    {
+        // Dispatched here, at its frame, when the block runs and the controls take MIDI now;
+        // otherwise the MIDI thread dispatches it by its time, or tells that it was ignored.
+        const bool dispatched =
+            blockRuns && midiGuiManager != nullptr
+            && midiGuiManager->dispatchAtFrame (event->bytes, event->size, cycleStart + event->frame, nowMs);
+        jackMidiSource->pushMessage (event->bytes, event->size, nowMs,
+                                     dispatched ? MidiDelivery::dispatched : MidiDelivery::toDispatch);
+    }
+
+    // One wake-up of the MIDI thread for the block's messages, only when some came.
+    jackMidiSource->wake();
 }
 
 } // namespace Work

@@ -5,6 +5,7 @@
 
 #include "BlockClock.h"
 #include "IOPatch.h"
+#include "JackMidiCycle.h"
 #include "engine/AudioCallbackClient.h"
 #include "engine/CallbackDisabler.h"
 #include "engine/CommandSink.h"
@@ -25,8 +26,14 @@ namespace Work
     offers, and fans the block out to its clients.
 
     A block, on the audio thread: the clock counts it; the outputs are cleared; unless the gate
-    is held or the block is longer than the engine accepts, the pre-block clients run and then
-    the audio clients, on engine-sized channel arrays built through the IOPatch.
+    is held or the block is longer than the engine accepts, the MIDI that came in with the block
+    on the program's JACK port is dispatched at its frames, the pre-block clients run and then
+    the audio clients, on engine-sized channel arrays built through the IOPatch. The MIDI goes on
+    to the MIDI thread as well, for the log, learning and the lights (and for dispatch there, a
+    block late, when the block could not take it).
+
+    Its device types are the framework's, but for JACK, which is the program's own: one client
+    for audio and MIDI (JackAudioDevice).
 
     Client lists change only on the message thread while no block can run (before the device
     starts, or under the gate). The saved device state lives in the settings file.
@@ -96,6 +103,10 @@ public:
 
     /** The MIDI GUI manager, or null without a MIDI input fan-out. */
     MidiGuiManager* getMidiGuiManager() noexcept { return midiGuiManager.get(); }
+
+    /** The MIDI of the JACK device's cycles: where the MIDI clock puts its bytes, and the MIDI
+        input's capture latency. */
+    JackMidiCycle& getJackMidi() noexcept { return jackMidi; }
     MidiInputCallbackManager* getMidiInput() noexcept { return midiInput; }
 
     /** [audio] One block as the device delivers it, at wall-clock time nowMs and nominal rate. */
@@ -121,11 +132,14 @@ public:
 
 private:
     juce::String open (int numInputs, int numOutputs, const juce::XmlElement* state, bool orDefault);
+    void dispatchJackMidi (std::int64_t nowMs, bool blockRuns) noexcept;
 
     juce::ApplicationProperties* properties;
     MidiInputCallbackManager* midiInput;
+    JackMidiCycle jackMidi;
     juce::AudioDeviceManager deviceManager;
     std::unique_ptr<MidiGuiManager> midiGuiManager;
+    std::unique_ptr<MidiInputCallbackManager::Source> jackMidiSource; // the audio thread's, to the MIDI thread
     std::vector<PreAudioCallbackClient*> preClients;
     std::vector<AudioCallbackClient*> audioClients;
     IOPatch patch;

@@ -22,16 +22,13 @@ EngineRuntime::EngineRuntime (MainSettings& settingsToUse, MidiInputCallbackMana
         keeper->isDeviceBeingChosen = [this] { return settings.isOptionsDialogOpen(); };
     }
 
-    if (midiInput != nullptr)
-        jackMidi = std::make_unique<JackMidiPorts> (*midiInput);
-
     if (mainAudio != nullptr)
     {
         tapTempo = std::make_unique<TapTempo> (
             settings.getUserSettings().getIntValue (beatsPerBarKey, TapTempo::defaultBeatsPerBar));
         clock = std::make_unique<MidiClockSender> (*tapTempo);
         tapTempo->setClock (clock.get());
-        clock->setFrameOutput (jackMidi.get());
+        clock->setFrameOutput (&mainAudio->getDevice().getJackMidi());
         ownClockPair = { clock.get(), tapTempo.get() };
         clockPair = &ownClockPair;
         clock->startThread();
@@ -55,7 +52,6 @@ EngineRuntime::~EngineRuntime()
         clock->setFrameOutput (nullptr);
     }
 
-    jackMidi = nullptr;
     keeper = nullptr;
     mainAudio = nullptr;
     MemorySystem::stopSampleMemory();

@@ -5,7 +5,6 @@
 
 #include "ClockDeviceOutput.h"
 #include "DeviceKeeper.h"
-#include "JackMidiPorts.h"
 #include "MainAudio.h"
 #include "engine/CursorWord.h"
 #include "engine/MidiClock.h"
@@ -25,10 +24,11 @@ namespace Work
 
     It owns, in the order they are made: the engine runtime and the sample pool (for its whole
     life), MainAudio (the device, the MIDI mapping manager and, between buildEngine and
-    teardownEngine, the looper and the mixer), the program's JACK MIDI ports, the MIDI clock
-    with its tempo source and its thread, and the record cursors' word, which the looper is
-    given before audio starts. The clock sends to the JACK MIDI output port and to the MIDI
-    output device chosen in the options; the beats per bar are kept in the settings file.
+    teardownEngine, the looper and the mixer), the MIDI clock with its tempo source and its
+    thread, and the record cursors' word, which the looper is given before audio starts. The
+    clock sends to the JACK device's MIDI output port, in the cycle of the audio it belongs to,
+    and to the MIDI output device chosen in the options; the beats per bar are kept in the
+    settings file.
 
     Options reach the engine by one route: applySettings reads every option the engine uses
     from MainSettings and writes it into its consumer (the looper's options and latency offset,
@@ -109,9 +109,6 @@ public:
     [[nodiscard]] CursorWord* getCursorWord() noexcept { return cursors.get(); }
     [[nodiscard]] MainSettings& getSettings() noexcept { return settings; }
 
-    /** The program's JACK MIDI ports, null without a MIDI input fan-out. */
-    [[nodiscard]] JackMidiPorts* getJackMidi() noexcept { return jackMidi.get(); }
-
 private:
     void optionChanged (Setting&) override { applySettings(); }
 
@@ -123,7 +120,6 @@ private:
     std::uint32_t poolMegabytes = 0;
     std::unique_ptr<MainAudio> mainAudio;
     std::unique_ptr<DeviceKeeper> keeper;
-    std::unique_ptr<JackMidiPorts> jackMidi;
     std::unique_ptr<CursorWord> cursors;
     std::unique_ptr<TapTempo> tapTempo;
     std::unique_ptr<MidiClockSender> clock;

@@ -21,7 +21,7 @@ target_compile_definitions(juce_lib
   PUBLIC JUCE_STANDALONE_APPLICATION=1
          JUCE_WEB_BROWSER=0
          JUCE_USE_CURL=0
-         JUCE_JACK=1
+         JUCE_JACK=0
          JUCE_ALSA=1
          JUCE_PLUGINHOST_LV2=1
          JUCE_PLUGINHOST_VST3=1

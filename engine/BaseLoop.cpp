@@ -67,6 +67,9 @@ std::uint32_t BaseLoop::remainingAfterStop() const noexcept
     if (recordRamp.isFadingOut())
         return static_cast<std::uint32_t> (recordRamp.samplesLeft());
 
+    if (fadeBack > 0)
+        return std::uint32_t (GainRamp::fadeLength) - fadeBack;
+
     if (tail == 0)
         return 0;
 

@@ -24,7 +24,8 @@ using ActivityMatrix = std::array<std::uint32_t, 32>;
 
     How it works: the audio lives in a sample block chain; the loop keeps a hint into it. A
     recording starts after a pre-roll (the samples between the block start and the press), runs
-    at full gain, and on a stop records a tail (up to the press) followed by a 50-sample fade.
+    at full gain, and on a stop records a tail (up to the press) followed by a 50-sample fade
+    (a loop that grows as it records ends at the press itself, see GrowingLoop).
     Playback goes through a play ramp that fades over 50 samples whenever the loop is muted or
     unmuted.
 
@@ -159,6 +160,7 @@ protected:
     int numChannels;
     std::uint32_t preRoll = 0;
     std::uint32_t tail = 0;
+    std::uint32_t fadeBack = 0; // closing fade samples already recorded, faded at the next record
     bool recording = false;
     bool lastMuted = false;
     bool erased = false;

@@ -14,6 +14,43 @@ void GrowingLoop::createEmptyChain() noexcept
         chain->next = chain->prev = chain;
 }
 
+bool GrowingLoop::canEndAt (std::uint32_t total) const noexcept
+{
+    const auto fade = std::uint32_t (GainRamp::fadeLength);
+    return total >= length() && total >= 2 * fade;
+}
+
+void GrowingLoop::endAt (std::uint32_t total) noexcept
+{
+    const auto fade = std::uint32_t (GainRamp::fadeLength);
+    const auto recorded = length();
+
+    tail = 0;
+    fadeBack = 0;
+
+    if (total >= recorded + fade)
+    {
+        tail = total - fade - recorded;
+        if (tail == 0)
+            beginFadeOut();
+        return;
+    }
+
+    fadeBack = recorded + fade - total;
+}
+
+void GrowingLoop::fadeRecordedEnd() noexcept
+{
+    const auto from = length() - fadeBack;
+    recordRamp.startFadeOut();
+    chain = SampleChain::applyRamp (chain, from, fadeBack, recordRamp);
+    fadeBack = 0;
+
+    // A press right on the end of the grain leaves nothing of the fade to record.
+    if (! recordRamp.isMoving())
+        recording = false;
+}
+
 void GrowingLoop::writeRecorded (const BlockCursor& input, Direction, GainRamp* ramp) noexcept
 {
     auto* root = chain->chainRoot();

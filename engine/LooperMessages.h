@@ -16,6 +16,11 @@ struct LooperCommand
     std::int32_t type = 0;
     std::int32_t first = 0, second = 0, third = 0;
     std::int64_t time = 0; // milliseconds, when the press happened
+
+    /** With atFrame, the press came in with a block, at this frame on the device's frame clock
+        (see BlockInfo::frame), and acts there rather than where its time would put it. */
+    std::uint32_t frame = 0;
+    bool atFrame = false;
 };
 
 /** A notification from the looper (or the clock side) to the GUI. */
@@ -62,7 +67,7 @@ struct LooperStatus
     std::array<std::uint32_t, numWords> words {};
 };
 
-static_assert (sizeof (LooperCommand) == 24 && std::is_trivially_copyable_v<LooperCommand>);
+static_assert (sizeof (LooperCommand) == 32 && std::is_trivially_copyable_v<LooperCommand>);
 static_assert (sizeof (LooperMessage) == 12 && std::is_trivially_copyable_v<LooperMessage>);
 static_assert (std::is_trivially_copyable_v<TextNotice> && std::is_trivially_copyable_v<LooperStatus>);
 

@@ -22,23 +22,15 @@ MainLoop* MainLoop::create (MemorySystem::Allocator& memory, int input, int outp
 void MainLoop::stopRecording (std::uint32_t offset) noexcept
 {
     stopping = true;
-    const auto fade = std::uint32_t (GainRamp::fadeLength);
-    const auto recorded = length();
+    const auto grains = [] (std::uint64_t samples) {
+        return std::uint32_t ((samples + lengthGrain - 1) / lengthGrain * lengthGrain);
+    };
 
-    if (offset > fade)
-    {
-        tail = offset - fade;
-        if (const auto r = (recorded + tail + fade) % lengthGrain; r != 0)
-            tail = tail - r + lengthGrain;
-        return;
-    }
-
-    tail = 0;
-
-    if (const auto r = (recorded + fade) % lengthGrain; r != 0)
-        tail = lengthGrain - r;
-    else
-        beginFadeOut();
+    // A take shorter than two fades ends after a whole fade from here.
+    auto total = grains (std::uint64_t (length()) + offset);
+    if (! canEndAt (total))
+        total = grains (std::uint64_t (length()) + GainRamp::fadeLength);
+    endAt (total);
 }
 
 void MainLoop::play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,

@@ -17,8 +17,8 @@ public:
     /** [audio] A new empty main loop in the pool, or null when the pool is exhausted. */
     static MainLoop* create (MemorySystem::Allocator& memory, int input, int output, int channels) noexcept;
 
-    /** Stops offset samples into the block: a tail, then the 50-sample fade, chosen so the
-        final length is a multiple of 12. */
+    /** Stops offset samples into the block: the loop ends on the press, rounded up to a
+        multiple of 12 samples, its last 50 samples the closing fade. */
     void stopRecording (std::uint32_t offset) noexcept;
 
     void play (float* const* outputs, std::uint32_t position, Direction direction, std::uint32_t n,

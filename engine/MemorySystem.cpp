@@ -71,22 +71,33 @@ std::uint32_t PoolSizing::reserve (std::uint64_t physicalMemoryMb, const std::fu
     return 0;
 }
 
-std::uint32_t startSampleMemory (std::uint64_t physicalMemoryMb)
+namespace
 {
-    if (dataMemory == nullptr)
+    bool makeDataMemory()
     {
+        if (dataMemory != nullptr)
+            return true;
+
         auto* allocator = getSystemAllocator();
-
-        if (allocator == nullptr)
-            return 0;
-
-        void* place = allocator->allocate (sizeof (DataMemory));
+        void* place = allocator != nullptr ? allocator->allocate (sizeof (DataMemory)) : nullptr;
 
         if (place == nullptr)
-            return 0;
+            return false;
 
         dataMemory = new (place) DataMemory (*allocator);
+        return true;
     }
+} // namespace
+
+std::uint32_t startSampleMemoryOf (std::uint32_t megabytes)
+{
+    return makeDataMemory() && megabytes > 0 && dataMemory->reservePool (std::uint64_t (megabytes) << 20) ? megabytes : 0;
+}
+
+std::uint32_t startSampleMemory (std::uint64_t physicalMemoryMb)
+{
+    if (! makeDataMemory())
+        return 0;
 
     return PoolSizing::reserve (physicalMemoryMb, [] (std::uint32_t megabytes) {
         return dataMemory->reservePool (std::uint64_t (megabytes) << 20);

@@ -57,6 +57,10 @@ struct PoolSizing
     object then exists without a pool). */
 std::uint32_t startSampleMemory (std::uint64_t physicalMemoryMb);
 
+/** [message] The same with a pool of exactly megabytes, no fallback: for tools and tests that
+    run the engine on a given amount of sample memory. Returns megabytes, or 0. */
+std::uint32_t startSampleMemoryOf (std::uint32_t megabytes);
+
 /** [message] Releases the pool and deletes the DataMemory singleton. */
 void stopSampleMemory() noexcept;
 

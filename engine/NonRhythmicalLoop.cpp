@@ -25,7 +25,8 @@ NonRhythmicalLoop* NonRhythmicalLoop::create (MemorySystem::Allocator& memory, i
 void NonRhythmicalLoop::stopRecording (std::uint32_t offset) noexcept
 {
     stopping = true;
-    stopAfterFade (offset);
+    const auto total = length() + offset;
+    endAt (canEndAt (total) ? total : length() + std::uint32_t (GainRamp::fadeLength));
 }
 
 void NonRhythmicalLoop::playOwn (float* const* outputs, Direction direction, std::uint32_t n, ActivityMatrix* activity,

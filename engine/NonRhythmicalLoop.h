@@ -18,7 +18,8 @@ public:
     static NonRhythmicalLoop* create (MemorySystem::Allocator& memory, int input, int output, int channels,
                                       Direction directionInForce) noexcept;
 
-    /** Stops offset samples into the block: a tail of offset - 50, then the fade. */
+    /** Stops offset samples into the block: the loop ends on the press, its last 50 samples
+        the closing fade. */
     void stopRecording (std::uint32_t offset) noexcept;
 
     /** [audio] Plays n samples at the loop's own position into the outputs from outputOffset on,

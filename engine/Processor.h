@@ -24,6 +24,14 @@ struct BlockInfo
 
     /** Samples per second: the measured rate once the block clock has settled, else the nominal one. */
     float sampleRate = 0.0f;
+
+    /** The block's first frame on the device's frame clock (a JACK server's), which presses that
+        came in with the blocks are stamped on; 0 where the device has none. */
+    std::uint32_t frame = 0;
+
+    /** How many samples later than a press that came in at a frame the input delivers the audio
+        of the same moment: the audio inputs' capture latency less the MIDI input's. */
+    std::int32_t frameLatency = 0;
 };
 
 /** A real-time stage: takes input channels, writes output channels. */

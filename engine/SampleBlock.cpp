@@ -411,6 +411,45 @@ SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept
     return b;
 }
 
+SampleBlock* applyRamp (SampleBlock* hint, std::uint32_t p, std::uint32_t count, GainRamp& ramp) noexcept
+{
+    auto* b = locate (hint, p);
+
+    while (count > 0)
+    {
+        const auto from = p - b->start;
+        const auto m = std::min (count, b->count - from);
+
+        if (b->hasAudio())
+        {
+            float gain = ramp.gain, step = ramp.step;
+            for (std::uint32_t c = 0; c < std::min (b->channels, std::uint32_t (2)); ++c)
+            {
+                gain = ramp.gain;
+                step = ramp.step;
+                auto* samples = b->buffer[c] + from;
+                for (std::uint32_t j = 0; j < m; ++j)
+                {
+                    samples[j] *= gain;
+                    GainRamp::advance (gain, step);
+                }
+            }
+            ramp.store (gain, step);
+        }
+        else
+        {
+            ramp.skip (m);
+        }
+
+        p += m;
+        count -= m;
+        if (count > 0)
+            b = b->next;
+    }
+
+    return b;
+}
+
 SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept
 {
     if (hint == nullptr || cursor.count == 0 || (ramp != nullptr && ramp->isSilent()))

@@ -88,6 +88,11 @@ namespace SampleChain
     /** The block holding loop position p (p below the loop length), searched from hint. */
     [[nodiscard]] SampleBlock* locate (SampleBlock* hint, std::uint32_t p) noexcept;
 
+    /** Multiplies count samples of the chain, from position p on (forwards, p + count at most
+        the loop length), by the ramp, which advances sample by sample as in a write. Blocks
+        without audio still advance it. Returns the block where the stretch ended. */
+    SampleBlock* applyRamp (SampleBlock* hint, std::uint32_t p, std::uint32_t count, GainRamp& ramp) noexcept;
+
     /** Adds cursor.count samples of the chain, from cursor.position, into the cursor's channels. */
     SampleBlock* play (SampleBlock* hint, BlockCursor cursor, Direction direction, GainRamp* ramp) noexcept;
 

@@ -99,10 +99,27 @@ std::uint32_t VarnoloLooper::pressOffset (std::int64_t pressMs, std::int64_t blo
     return std::uint32_t (std::clamp<std::int64_t> (offset, 0, longest));
 }
 
+std::uint32_t VarnoloLooper::frameOffset (std::uint32_t pressFrame, std::uint32_t blockFrameToUse, double rate,
+                                          int frameLatencyToUse, int latencyOffsetMs) noexcept
+{
+    const auto wholeRate = std::int64_t (rate);
+    const auto longest = std::max<std::int64_t> (wholeRate, 1) * maxOffsetSeconds;
+
+    // The frame clock wraps at 32 bits: the signed distance. A press held back behind an earlier
+    // one lies before the block that runs it, and acts at its start.
+    const auto inBlock = std::int64_t (std::int32_t (pressFrame - blockFrameToUse));
+    const auto offset = inBlock + frameLatencyToUse - std::int64_t (latencyOffsetMs) * wholeRate / 1000;
+    return std::uint32_t (std::clamp<std::int64_t> (offset, 0, longest));
+}
+
 std::uint32_t VarnoloLooper::timeOffset (const LooperCommand& command) const noexcept
 {
     const double rate = blockSampleRate > 0.0f ? double (blockSampleRate) : double (sampleRate);
-    return pressOffset (command.time, blockTime, rate, inputLatency, latencyOffsetMs.load (std::memory_order_relaxed));
+    const auto offsetMs = latencyOffsetMs.load (std::memory_order_relaxed);
+
+    if (command.atFrame)
+        return frameOffset (command.frame, blockFrame, double (sampleRate > 0 ? sampleRate : rate), frameLatency, offsetMs);
+    return pressOffset (command.time, blockTime, rate, inputLatency, offsetMs);
 }
 
 int VarnoloLooper::process (const float* const* inputs, float* const* outputs, int numSamples,
@@ -112,6 +129,8 @@ int VarnoloLooper::process (const float* const* inputs, float* const* outputs, i
         return 0;
 
     blockTime = info != nullptr ? info->timeMs : blockTime;
+    blockFrame = info != nullptr ? info->frame : blockFrame;
+    frameLatency = info != nullptr ? info->frameLatency : frameLatency;
     blockSampleRate = info != nullptr ? info->sampleRate : float (sampleRate);
     blockSize = numSamples;
     restarted = false;

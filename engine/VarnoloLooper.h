@@ -84,6 +84,16 @@ public:
     [[nodiscard]] static std::uint32_t pressOffset (std::int64_t pressMs, std::int64_t blockMs, double rate,
                                                     int inputLatency, int latencyOffsetMs) noexcept;
 
+    /** [any] The same for a press that came in with a block at frame pressFrame, for a block
+        that begins at blockFrame (both on the device's frame clock: MIDI on the program's JACK
+        port). The input sample that arrived at the same moment as the press comes later by the
+        audio input's capture latency, and the press itself is late by the MIDI port's: so the
+        offset is the press's frame in the block plus frameLatency (the audio capture latency less
+        the MIDI capture latency), less the latency offset; never below 0 nor past
+        maxOffsetSeconds. With nothing adding latency, a press acts on the very sample of its frame. */
+    [[nodiscard]] static std::uint32_t frameOffset (std::uint32_t pressFrame, std::uint32_t blockFrame, double rate,
+                                                    int frameLatency, int latencyOffsetMs) noexcept;
+
     // [message]
     bool postFromMessageThread (const LooperCommand& command) noexcept { return messageCommands.push (command); }
 
@@ -233,7 +243,9 @@ private:
     int sampleRate = 0;
     float blockSampleRate = 0.0f;
     int inputLatency = 0, outputLatency = 0;
+    int frameLatency = 0; // of the block being processed
     std::int64_t blockTime = 0;
+    std::uint32_t blockFrame = 0;
     int inputChannels, outputChannels;
     int perBus;
     std::array<std::unique_ptr<Part>, 4> parts;

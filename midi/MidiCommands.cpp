@@ -40,6 +40,14 @@ SimpleCommand::SimpleCommand (std::string displayName, bool shareable, LooperCom
 {
 }
 
+void SimpleCommand::frameTriggered (std::int64_t timeMs, std::uint32_t frame) noexcept
+{
+    // The last of the block's triggers: at most one execution per block anyway.
+    frameTime = timeMs;
+    frameStamp = frame;
+    frameWaiting = true;
+}
+
 void SimpleCommand::preAudioCallback() noexcept
 {
     bool triggered = false;
@@ -53,6 +61,15 @@ void SimpleCommand::preAudioCallback() noexcept
             triggered = true;
         }
 
+    // A message at a frame of this very block is the latest of all, and keeps its frame.
+    const bool atFrame = frameWaiting;
+    if (frameWaiting)
+    {
+        time = frameTime;
+        frameWaiting = false;
+        triggered = true;
+    }
+
     if (! triggered)
         return;
 
@@ -60,6 +77,8 @@ void SimpleCommand::preAudioCallback() noexcept
     {
         auto command = action;
         command.time = time;
+        command.frame = frameStamp;
+        command.atFrame = atFrame;
         sink->post (command);
     }
     executedFlag.store (true, std::memory_order_release);
@@ -87,7 +106,9 @@ ToggleCommand::ToggleCommand (std::string displayName, bool shareable, bool foll
 
 void ToggleCommand::preAudioCallback() noexcept
 {
-    auto* event = midiQueue.pop();
+    auto* event = frameQueue.pop();
+    if (event == nullptr)
+        event = midiQueue.pop();
     if (event == nullptr)
         event = guiQueue.pop();
 
@@ -96,6 +117,8 @@ void ToggleCommand::preAudioCallback() noexcept
 
     auto command = action;
     command.time = event->timeMs;
+    command.frame = event->frame;
+    command.atFrame = event->atFrame;
     if (modeField == ModeField::first)
         command.first = std::int32_t (event->mode);
     else if (modeField == ModeField::second)

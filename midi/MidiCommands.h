@@ -82,6 +82,10 @@ public:
 
     virtual void midiTriggered (std::int64_t timeMs) noexcept = 0; // [midi]
     virtual void guiTriggered (std::int64_t timeMs) noexcept = 0;  // [message]
+
+    /** [audio] A message that came in with the block about to be processed, at frame (on the
+        device's frame clock). */
+    virtual void frameTriggered (std::int64_t timeMs, std::uint32_t frame) noexcept = 0;
 };
 
 class SimpleCommand : public CommandListener
@@ -98,8 +102,10 @@ public:
 
     void midiTriggered (std::int64_t timeMs) noexcept override { midiQueue.push (timeMs); }
     void guiTriggered (std::int64_t timeMs) noexcept override { guiQueue.push (timeMs); }
+    void frameTriggered (std::int64_t timeMs, std::uint32_t frame) noexcept override;
 
-    /** [audio] Posts the action once if anything is waiting, with the latest time stamp. */
+    /** [audio] Posts the action once if anything is waiting, with the latest time stamp, or at
+        the frame of a message that came in with this block. */
     void preAudioCallback() noexcept override;
 
     /** [message] Shows the feedback of an execution since the last tick. */
@@ -113,6 +119,11 @@ private:
     LockFreeFifo<std::int64_t> midiQueue { queueCapacity };
     LockFreeFifo<std::int64_t> guiQueue { queueCapacity };
     std::atomic<bool> executedFlag { false };
+
+    // A trigger at a frame of the coming block: written and read on the audio thread only.
+    std::int64_t frameTime = 0;
+    std::uint32_t frameStamp = 0;
+    bool frameWaiting = false;
 };
 
 enum class ToggleMode : std::int32_t
@@ -134,6 +145,11 @@ public:
     virtual void guiToggled (std::int64_t timeMs) noexcept = 0;              // [message]
     virtual void midiToggled (std::int64_t timeMs) noexcept = 0;             // [midi]
     virtual void midiSetState (std::int64_t timeMs, int value) noexcept = 0; // [midi]
+
+    /** [audio] The same for a message that came in with the block about to be processed, at
+        frame (on the device's frame clock). */
+    virtual void frameToggled (std::int64_t timeMs, std::uint32_t frame) noexcept = 0;
+    virtual void frameSetState (std::int64_t timeMs, std::uint32_t frame, int value) noexcept = 0;
 
 private:
     bool followsValue;
@@ -161,6 +177,8 @@ public:
     {
         std::int64_t timeMs;
         ToggleMode mode;
+        std::uint32_t frame = 0;
+        bool atFrame = false;
     };
 
     /** [message, while no block runs] Where the action goes; null: nowhere. */
@@ -179,8 +197,17 @@ public:
     {
         midiQueue.push ({ timeMs, value >= 64 ? ToggleMode::on : ToggleMode::off });
     }
+    void frameToggled (std::int64_t timeMs, std::uint32_t frame) noexcept override
+    {
+        frameQueue.push ({ timeMs, ToggleMode::flip, frame, true });
+    }
+    void frameSetState (std::int64_t timeMs, std::uint32_t frame, int value) noexcept override
+    {
+        frameQueue.push ({ timeMs, value >= 64 ? ToggleMode::on : ToggleMode::off, frame, true });
+    }
 
-    /** [audio] Posts at most one waiting event, MIDI before the mouse. */
+    /** [audio] Posts at most one waiting event: one at a frame of this block first, then MIDI,
+        then the mouse. */
     void preAudioCallback() noexcept override;
 
     /** [message] The state the engine reports, once per GUI tick: a change is shown
@@ -198,6 +225,7 @@ private:
     CommandSink* sink = nullptr;
     LockFreeFifo<ToggleEvent> midiQueue { queueCapacity };
     LockFreeFifo<ToggleEvent> guiQueue { queueCapacity };
+    LockFreeFifo<ToggleEvent> frameQueue { queueCapacity }; // audio thread in and out
     bool shownState = false;
 };
 

@@ -170,7 +170,7 @@ bool MidiDispatcher::isFiltered (MidiKey key) const noexcept
     return std::any_of (list->begin(), list->end(), [key] (MidiKey f) { return keysMatch (f, key); });
 }
 
-void MidiDispatcher::dispatch (MidiKey key, std::int64_t now) noexcept
+void MidiDispatcher::dispatch (MidiKey key, std::int64_t now, std::uint32_t frame, bool atFrame) noexcept
 {
     if (key == 0)
         return;
@@ -178,21 +178,29 @@ void MidiDispatcher::dispatch (MidiKey key, std::int64_t now) noexcept
     const auto interval = repeatInterval.load (std::memory_order_relaxed);
     const auto value = int (key & valueByte);
 
+    auto passes = [interval, now] (MappingEntry& entry) {
+        return repeatPasses (entry.lastDispatch.ms.load (std::memory_order_relaxed), interval, now);
+    };
+    auto fired = [now] (MappingEntry& entry) { entry.lastDispatch.ms.store (now, std::memory_order_relaxed); };
+
     for (auto& entry : momentaryTable)
-        if (keysMatch (entry.key, key) && repeatPasses (entry.lastDispatch, interval, now))
+        if (keysMatch (entry.key, key) && passes (entry))
         {
-            static_cast<CommandListener*> (entry.listener)->midiTriggered (now);
-            entry.lastDispatch = now;
+            auto* command = static_cast<CommandListener*> (entry.listener);
+            if (atFrame)
+                command->frameTriggered (now, frame);
+            else
+                command->midiTriggered (now);
+            fired (entry);
         }
 
     // Within the interval a new value always passes; only a repeated 0 (the entry's value byte)
     // is held back.
     for (auto& entry : continuousTable)
-        if (keysMatch (entry.key, key)
-            && (repeatPasses (entry.lastDispatch, interval, now) || MidiKey (value) != (entry.key & valueByte)))
+        if (keysMatch (entry.key, key) && (passes (entry) || MidiKey (value) != (entry.key & valueByte)))
         {
             static_cast<ControlChangeListener*> (entry.listener)->midiValue (value);
-            entry.lastDispatch = now;
+            fired (entry);
         }
 
     const bool byValue = toggleByValue.load (std::memory_order_relaxed) && isControlChange (key);
@@ -203,17 +211,22 @@ void MidiDispatcher::dispatch (MidiKey key, std::int64_t now) noexcept
 
         if (byValue && toggle->followsControllerValue())
         {
-            if (keysMatch (entry.key, key & ~valueByte)
-                && (repeatPasses (entry.lastDispatch, interval, now) || MidiKey (value) != (entry.key & valueByte)))
+            if (keysMatch (entry.key, key & ~valueByte) && (passes (entry) || MidiKey (value) != (entry.key & valueByte)))
             {
-                toggle->midiSetState (now, value);
-                entry.lastDispatch = now;
+                if (atFrame)
+                    toggle->frameSetState (now, frame, value);
+                else
+                    toggle->midiSetState (now, value);
+                fired (entry);
             }
         }
-        else if (keysMatch (entry.key, key) && repeatPasses (entry.lastDispatch, interval, now))
+        else if (keysMatch (entry.key, key) && passes (entry))
         {
-            toggle->midiToggled (now);
-            entry.lastDispatch = now;
+            if (atFrame)
+                toggle->frameToggled (now, frame);
+            else
+                toggle->midiToggled (now);
+            fired (entry);
         }
     }
 }

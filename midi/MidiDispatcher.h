@@ -42,9 +42,31 @@ enum class MidiCommandKind
 class MidiDispatcher
 {
 public:
+    /** When an entry last fired: read and written by dispatch on the MIDI thread and on the
+        audio thread (JACK MIDI at its frames), so a single relaxed word; copied whole while the
+        tables change, when no dispatch runs. */
+    struct DispatchTime
+    {
+        DispatchTime() = default;
+        DispatchTime (std::int64_t timeMs) noexcept
+            : ms (timeMs)
+        {
+        }
+        DispatchTime (const DispatchTime& other) noexcept
+            : ms (other.ms.load (std::memory_order_relaxed))
+        {
+        }
+        DispatchTime& operator= (const DispatchTime& other) noexcept
+        {
+            ms.store (other.ms.load (std::memory_order_relaxed), std::memory_order_relaxed);
+            return *this;
+        }
+        std::atomic<std::int64_t> ms { 0 };
+    };
+
     struct MappingEntry
     {
-        std::int64_t lastDispatch = 0;
+        DispatchTime lastDispatch;
         MidiCommands::MidiGuiListener* listener = nullptr;
         MidiKey key = 0;
     };
@@ -81,7 +103,14 @@ public:
     [[nodiscard]] bool isFiltered (MidiKey key) const noexcept;
 
     /** [midi] Fires every mapping the key matches. Allocation-free. */
-    void dispatch (MidiKey key, std::int64_t nowMs) noexcept;
+    void dispatch (MidiKey key, std::int64_t nowMs) noexcept { dispatch (key, nowMs, 0, false); }
+
+    /** [audio] The same for a message that came in with the block about to be processed, at
+        frame (on the device's frame clock): the controls act at that frame. */
+    void dispatchAtFrame (MidiKey key, std::int64_t nowMs, std::uint32_t frame) noexcept
+    {
+        dispatch (key, nowMs, frame, true);
+    }
 
     /** [any] Repeat suppression interval in milliseconds; negative switches the filter off. */
     void setRepeatInterval (std::int64_t ms) noexcept { repeatInterval.store (ms, std::memory_order_relaxed); }
@@ -93,6 +122,7 @@ public:
     [[nodiscard]] bool isToggleByValue() const noexcept { return toggleByValue.load (std::memory_order_relaxed); }
 
 private:
+    void dispatch (MidiKey key, std::int64_t nowMs, std::uint32_t frame, bool atFrame) noexcept;
     std::vector<MappingEntry>& tableOf (MidiCommandKind kind) noexcept;
     const std::vector<MappingEntry>& tableOf (MidiCommandKind kind) const noexcept;
     std::vector<MidiCommands::MidiGuiListener*>& listOf (MidiCommandKind kind) noexcept;

@@ -42,7 +42,7 @@ void MidiGuiManager::registerWithSavedKeys (MidiCommandKind kind, MidiGuiListene
     if (auto* saved = document->getChildByName (juce::String (listener->getSerializationName())))
         keys = parseKeyList (saved->getStringAttribute (keysAttribute).toStdString());
 
-    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    const TablesChanging changing (*this);
     const auto now = juce::Time::currentTimeMillis();
 
     switch (kind)
@@ -74,7 +74,7 @@ void MidiGuiManager::registerToggle (ToggleListener* listener)
 
 void MidiGuiManager::unregister (MidiCommandKind kind, MidiGuiListener* listener)
 {
-    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    const TablesChanging changing (*this);
     dispatcher.unregister (kind, listener);
 }
 
@@ -82,7 +82,7 @@ juce::String MidiGuiManager::assign (MidiCommandKind kind, MidiGuiListener* list
 {
     std::string error;
     {
-        const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+        const TablesChanging changing (*this);
         error = dispatcher.assign (kind, listener, key, juce::Time::currentTimeMillis());
     }
 
@@ -95,7 +95,7 @@ juce::String MidiGuiManager::assign (MidiCommandKind kind, MidiGuiListener* list
 void MidiGuiManager::removeMapping (MidiCommandKind kind, MidiKey key, MidiGuiListener* listener, bool save)
 {
     {
-        const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+        const TablesChanging changing (*this);
         dispatcher.removeMapping (kind, key, listener);
     }
 
@@ -106,7 +106,7 @@ void MidiGuiManager::removeMapping (MidiCommandKind kind, MidiKey key, MidiGuiLi
 void MidiGuiManager::removeAllMappings (MidiCommandKind kind, MidiGuiListener* listener, bool save)
 {
     {
-        const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+        const TablesChanging changing (*this);
         dispatcher.removeAllMappings (kind, listener);
     }
 
@@ -161,7 +161,7 @@ juce::File MidiGuiManager::getLastFile() const
 
 juce::String MidiGuiManager::exportMappings (const juce::File& chosen)
 {
-    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    const TablesChanging changing (*this);
     const auto file = chosen.hasFileExtension (fileExtension) ? chosen : chosen.withFileExtension (fileExtension);
     juce::XmlElement exported (fileRootTag);
 
@@ -185,7 +185,7 @@ juce::String MidiGuiManager::exportMappings (const juce::File& chosen)
 
 MidiGuiManager::ImportResult MidiGuiManager::importMappings (const juce::File& file)
 {
-    const MidiInputCallbackManager::ScopedDisable withdrawn (getInputManager());
+    const TablesChanging changing (*this);
 
     if (! file.existsAsFile())
         return { false, "There is no file " + file.getFullPathName() + "." };
@@ -221,7 +221,8 @@ MidiGuiManager::ImportResult MidiGuiManager::importMappings (const juce::File& f
     return { true, report };
 }
 
-void MidiGuiManager::handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t now) noexcept
+void MidiGuiManager::handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t now,
+                                    MidiDelivery delivery) noexcept
 {
     const CallbackDisabler::ScopedCallback guard (*this);
     const auto key = packMidiKey (bytes, numBytes, midiChannelMask.load (std::memory_order_relaxed));
@@ -229,13 +230,36 @@ void MidiGuiManager::handleMessage (const std::uint8_t* bytes, std::size_t numBy
     if (key != 0 && dispatcher.isFiltered (key))
         return;
 
-    if (guard.isEnabled())
-        dispatcher.dispatch (key, now);
-    else if (auto* client = disabledClient.load (std::memory_order_acquire))
-        client->midiInputWhileDisabled();
+    if (delivery == MidiDelivery::toDispatch)
+    {
+        if (guard.isEnabled())
+            dispatcher.dispatch (key, now);
+        else if (auto* client = disabledClient.load (std::memory_order_acquire))
+            client->midiInputWhileDisabled();
+    }
 
     if (auto* client = notificationClient.load (std::memory_order_acquire))
         client->midiMessageArrived();
+}
+
+bool MidiGuiManager::dispatchAtFrame (const std::uint8_t* bytes, int size, std::uint32_t frame, std::int64_t now) noexcept
+{
+    const CallbackDisabler::ScopedCallback tables (tablesGate);
+    if (! tables.isEnabled())
+        return false;
+
+    // The hold-off gate's in-callback flag is the MIDI thread's; this thread only looks at the
+    // hold. A message dispatched here as a hold begins acts within this very block, which the
+    // holders allow for (the options wait for two blocks before they open).
+    if (isDisabled())
+        return false;
+
+    // A filtered message is done with here as well: the MIDI thread, told it was dispatched,
+    // filters it again and leaves the light alone.
+    const auto key = packMidiKey (bytes, std::size_t (std::max (0, size)), midiChannelMask.load (std::memory_order_relaxed));
+    if (key != 0 && ! dispatcher.isFiltered (key))
+        dispatcher.dispatchAtFrame (key, now, frame);
+    return true;
 }
 
 } // namespace Work

@@ -19,14 +19,21 @@ namespace Work
     settings file and in exportable files, and the dispatch of every incoming message.
 
     A message on the MIDI input thread: its key is taken; a key on the filter list is ignored
-    entirely;
-    otherwise, unless dispatch is held off (the callback gate, raised while the MIDI log window
-    shows), every matching mapping fires; while held off the disabled-message client (the
-    looper) is told instead. The notification client (the activity light) hears of every
-    message that was not filtered.
+    entirely; otherwise, unless dispatch is held off (the callback gate, raised while the MIDI log
+    window or the options show), every matching mapping fires; while held off the
+    disabled-message client (the looper) is told instead. The notification client (the activity
+    light) hears of every message that was not filtered.
+
+    A message from the JACK device's MIDI port is dispatched on the audio thread instead, in the
+    block it came in with and at its frame (dispatchAtFrame), and then handed to the MIDI thread
+    marked as dispatched, for the light, the log and learning; when it could not be dispatched
+    there, the MIDI thread dispatches it as any other.
 
     Every change of a list or table happens on the message thread with MIDI input withdrawn
-    (the fan-out's disable scope), so the MIDI thread never reads a table being changed.
+    (the fan-out's disable scope) and the audio thread's dispatch held (the tables gate), so no
+    thread reads a table being changed.
+
+    Threads: handleMessage [midi]; dispatchAtFrame [audio]; everything else [message].
 */
 class MidiGuiManager final
     : public MidiInputCallbackManager::MidiInputCallbackItem
@@ -98,13 +105,22 @@ public:
     void setNotificationClient (MidiInputCallbackNotificationClient* client) noexcept { notificationClient = client; }
 
     /** [midi] A message from the MIDI input fan-out. */
-    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs) noexcept override
+    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs, MidiDelivery delivery) noexcept override
     {
-        handleMessage (bytes, std::size_t (size), timeMs);
+        handleMessage (bytes, std::size_t (size), timeMs, delivery);
     }
 
-    /** [midi] The same for raw bytes at time nowMs. */
-    void handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t nowMs) noexcept;
+    /** [midi] The same for raw bytes at time nowMs: filtered, dispatched unless it already was,
+        or told as ignored while dispatch is held off; the input light told either way. */
+    void handleMessage (const std::uint8_t* bytes, std::size_t numBytes, std::int64_t nowMs,
+                        MidiDelivery delivery = MidiDelivery::toDispatch) noexcept;
+
+    /** [audio] A message that came in with the block about to be processed, at frame on the
+        device's frame clock: dispatched there and then, so the controls act at that frame. False
+        when it was not (dispatch held off, or the tables changing): the MIDI thread then takes it
+        as any other message. */
+    [[nodiscard]] bool dispatchAtFrame (const std::uint8_t* bytes, int size, std::uint32_t frame,
+                                        std::int64_t nowMs) noexcept;
 
     [[nodiscard]] const juce::XmlElement& getDocument() const noexcept { return *document; }
 
@@ -119,6 +135,19 @@ public:
     static constexpr juce::int64 largestFile = 1 << 20;
 
 private:
+    /** While the tables change, MIDI is kept from them: the MIDI thread's delivery withdrawn, and
+        the audio thread's dispatch at frames held off. [message] */
+    struct TablesChanging
+    {
+        explicit TablesChanging (MidiGuiManager& manager)
+            : withdrawn (manager.getInputManager())
+            , framesHeld (manager.tablesGate)
+        {
+        }
+        MidiInputCallbackManager::ScopedDisable withdrawn;
+        CallbackDisabler::ScopedDisable framesHeld;
+    };
+
     void registerWithSavedKeys (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener);
     void saveControl (MidiCommandKind kind, MidiCommands::MidiGuiListener* listener);
     void storeDocument();
@@ -127,6 +156,7 @@ private:
     MidiDispatcher dispatcher;
     std::unique_ptr<juce::XmlElement> document;
     std::atomic<MidiCallbackDisablerMessageClient*> disabledClient { nullptr };
+    CallbackDisabler::Manager tablesGate; // the audio thread's dispatch against table changes
     std::atomic<MidiInputCallbackNotificationClient*> notificationClient { nullptr };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiGuiManager)

@@ -33,11 +33,21 @@ MidiInputCallbackManager::Source::~Source()
 void MidiInputCallbackManager::Source::push (const std::uint8_t* data, std::size_t size, std::int64_t timeMs) noexcept
 {
     parser.parse (data, size, [this, timeMs] (const std::uint8_t* bytes, int count) {
-        Message message { timeMs,
-                          { bytes[0], count > 1 ? bytes[1] : std::uint8_t (0), count > 2 ? bytes[2] : std::uint8_t (0) },
-                          std::uint8_t (count) };
-        pushed = queue.push (message) || pushed;
+        pushMessage (bytes, count, timeMs, MidiDelivery::toDispatch);
     });
+}
+
+void MidiInputCallbackManager::Source::pushMessage (const std::uint8_t* bytes, int size, std::int64_t timeMs,
+                                                    MidiDelivery delivery) noexcept
+{
+    if (size < 1 || size > 3)
+        return;
+
+    Message message { timeMs,
+                      { bytes[0], size > 1 ? bytes[1] : std::uint8_t (0), size > 2 ? bytes[2] : std::uint8_t (0) },
+                      std::uint8_t (size),
+                      delivery };
+    pushed = queue.push (message) || pushed;
 }
 
 void MidiInputCallbackManager::Source::wake() noexcept
@@ -93,7 +103,7 @@ void MidiInputCallbackManager::run()
             while (const auto* message = source->queue.pop())
                 if (deliver)
                     for (auto* item : items)
-                        item->midiArrived (message->bytes, message->size, message->timeMs);
+                        item->midiArrived (message->bytes, message->size, message->timeMs, message->delivery);
     }
 }
 

@@ -19,6 +19,15 @@
 namespace Work
 {
 
+/** What is left to do with a message that reaches the MIDI thread: dispatch it to the controls,
+    or only show it (light, log, learn), because the audio thread already dispatched it at its
+    frame in the block it came in with (the program's JACK MIDI port). */
+enum class MidiDelivery : std::uint8_t
+{
+    toDispatch,
+    dispatched
+};
+
 /** The MIDI input fan-out: every source of MIDI (the devices the audio device manager opens,
     the program's own JACK MIDI port) hands its messages to one MIDI thread, which passes each
     to the receivers (the MIDI mapping manager, the MIDI log). Receivers therefore hear all MIDI
@@ -44,8 +53,10 @@ public:
         virtual ~MidiInputCallbackItem();
 
         /** [midi] One whole message of 1 to 3 bytes (0xF0 alone stands for a system exclusive),
-            stamped with the wall-clock time it arrived, in milliseconds. */
-        virtual void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs) noexcept = 0;
+            stamped with the wall-clock time it arrived, in milliseconds, and whether the controls
+            still have to hear it. */
+        virtual void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs,
+                                  MidiDelivery delivery) noexcept = 0;
 
         MidiInputCallbackManager& getInputManager() noexcept { return manager; }
 
@@ -63,6 +74,7 @@ public:
         std::int64_t timeMs;
         std::uint8_t bytes[3];
         std::uint8_t size;
+        MidiDelivery delivery;
     };
 
     /** Where a source leaves its messages: single producer (the source), single consumer (the
@@ -75,6 +87,10 @@ public:
 
         /** [source] Whole messages of one event, split from its raw bytes; dropped when full. */
         void push (const std::uint8_t* data, std::size_t size, std::int64_t timeMs) noexcept;
+
+        /** [source] One whole message (1 to 3 bytes, already split), as delivery says; dropped
+            when full. */
+        void pushMessage (const std::uint8_t* bytes, int size, std::int64_t timeMs, MidiDelivery delivery) noexcept;
 
         /** [source] Wakes the MIDI thread when something was pushed since the last wake. */
         void wake() noexcept;

@@ -66,7 +66,7 @@ MidiLogComponent::~MidiLogComponent()
     stopTimer();
 }
 
-void MidiLogComponent::midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs) noexcept
+void MidiLogComponent::midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs, MidiDelivery) noexcept
 {
     const CallbackDisabler::ScopedCallback guard (*this);
 

@@ -40,7 +40,7 @@ public:
     ~MidiLogComponent() override;
 
     // [midi]
-    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs) noexcept override;
+    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs, MidiDelivery delivery) noexcept override;
 
     /** Learning: control waits for the next message, once the window shows it. */
     void learn (MidiCommands::MidiGuiListener& control, MidiCommandKind kind);

@@ -24,7 +24,7 @@ restart_jack() {
 wait_ports() { # up to $1 seconds for the program's audio and MIDI ports
   local i
   for i in $(seq $(($1 * 10))); do
-    jack_lsp 2>/dev/null | grep -q '^Varnolo:out_1$' && jack_lsp 2>/dev/null | grep -q '^Varnolo-MIDI:in$' && return 0
+    jack_lsp 2>/dev/null | grep -q '^Varnolo:out_1$' && jack_lsp 2>/dev/null | grep -q '^Varnolo:midi_in$' && return 0
     sleep 0.1
   done
   return 1

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copyright (C) 2026 the Varnolo developers
 # MIDI from a controller on JACK, as a performer sets it up and plays it: the application under
-# Xvfb on a private JACK server, jack_midi_send playing into Varnolo-MIDI:in, a 440 Hz tone on
+# Xvfb on a private JACK server, jack_midi_send playing into Varnolo:midi_in, a 440 Hz tone on
 # input 1 and the output captured.
 #
 # The settings file starts with controller 21 filtered and controllers 21 and 22 assigned to
@@ -39,12 +39,12 @@ EOF
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 3 sine 440 sine 440 remix 1 0 gain -6 || fail "sox could not make the tone"
 
 start_screen 1920 1080
-for _ in $(seq 100); do jack_lsp 2>/dev/null | grep -q '^Varnolo-MIDI:in$' && break; sleep 0.05; done
-for port in Varnolo:in_1 Varnolo-MIDI:in Varnolo-MIDI:out; do
+for _ in $(seq 100); do jack_lsp 2>/dev/null | grep -q '^Varnolo:midi_in$' && break; sleep 0.05; done
+for port in Varnolo:in_1 Varnolo:midi_in Varnolo:midi_out; do
   jack_lsp 2>/dev/null | grep -q "^$port\$" || fail "no JACK port $port"
 done
 
-send() { "$sender" Varnolo-MIDI:in "$@" > /dev/null || fail "jack_midi_send $* failed"; }
+send() { "$sender" Varnolo:midi_in "$@" > /dev/null || fail "jack_midi_send $* failed"; }
 
 learn_table() { # the MIDI learn table, every page of it, hashed into table; the window closes again
   menu_item 1 1
@@ -145,7 +145,7 @@ at 2.0; send b0:14:7f
 at 7.5; send b0:15:7f
 at 9.0; send b0:16:7f
 at 11.0; send b0:16:00
-at 13.0; "$sender" Varnolo-MIDI:in --gap 40 $(printf 'b0:17:7f %.0s' $(seq 30)) > /dev/null &
+at 13.0; "$sender" Varnolo:midi_in --gap 40 $(printf 'b0:17:7f %.0s' $(seq 30)) > /dev/null &
 burst_pid=$!
 at 13.6; shot "$work/flash.png"
 wait "$burst_pid"; burst_pid=""

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 the Varnolo developers
 
-// The MIDI clock on a real JACK server: the engine runs on the JACK device through JUCE, with
-// its JACK MIDI ports, and a receiver of our own (a JACK client in this process) records every
-// byte of Varnolo-MIDI:out with its absolute frame. A 100 ms main loop is recorded at a tapped
-// 50 ms beat and two beats to the bar (48 ticks a loop); the clock is then checked through 100
-// cycles, a stop and a start, a resync and a change of direction. Prints what it measured;
-// exits 0 when every check held, 1 when one failed, 2 without a JACK device or ports.
+// The MIDI clock on a real JACK server: the engine runs on its JACK device, and a receiver of our
+// own (a JACK client in this process) records every byte of Varnolo:midi_out with its absolute
+// frame, and Varnolo:out_1 frame by frame, while a second client feeds Varnolo:in_1 a constant.
+// A 100 ms main loop is recorded at a tapped 50 ms beat and two beats to the bar (48 ticks a
+// loop); the clock is then checked through 100 cycles (each loop start heard on the frame of its
+// tick: the loop's first sample is the silent start of its fade-in, between two sounding ones), a
+// stop and a start, a resync and a change of direction. Prints what it measured; exits 0 when
+// every check held, 1 when one failed, 2 without a JACK device or ports.
 // Used by clock_jack_test.sh, which starts a private JACK server.
 #include "audio/EngineRuntime.h"
 
@@ -31,14 +33,17 @@ struct Received
     std::uint8_t status;
 };
 
-/** A JACK MIDI input that keeps every status byte with its frame on the server's clock. */
+/** A JACK MIDI input that keeps every status byte with its frame on the server's clock, and an
+    audio input that keeps every sample from its first cycle on. */
 class ClockRecorder
 {
 public:
     static constexpr std::size_t capacity = 1 << 16;
+    static constexpr std::size_t audioCapacity = 48000 * 40;
 
     ClockRecorder()
         : events (capacity)
+        , audio (audioCapacity)
     {
     }
 
@@ -48,17 +53,29 @@ public:
             jack_client_close (client);
     }
 
-    bool open (const char* source)
+    bool open (const char* source, const char* audioSource)
     {
         client = jack_client_open ("clock-recorder", JackNoStartServer, nullptr);
         if (client == nullptr)
             return false;
         port = jack_port_register (client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        audioPort = jack_port_register (client, "audio_in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         jack_set_xrun_callback (
             client, [] (void* self) { return ++static_cast<ClockRecorder*> (self)->xruns, 0; }, this);
         jack_set_process_callback (
             client, [] (jack_nframes_t n, void* self) { return static_cast<ClockRecorder*> (self)->process (n); }, this);
-        return port != nullptr && jack_activate (client) == 0 && jack_connect (client, source, jack_port_name (port)) == 0;
+        return port != nullptr && audioPort != nullptr && jack_activate (client) == 0
+               && jack_connect (client, source, jack_port_name (port)) == 0
+               && jack_connect (client, audioSource, jack_port_name (audioPort)) == 0;
+    }
+
+    /** The sample heard at an absolute frame, or NaN when it was not recorded (a missed cycle,
+        or too long ago). */
+    [[nodiscard]] float sampleAt (std::uint32_t frame) const
+    {
+        std::atomic_thread_fence (std::memory_order_acquire);
+        const auto index = frame % audioCapacity;
+        return audioFrames[index] == frame ? audio[index] : std::nanf ("");
     }
 
     /** Everything received so far. [message] */
@@ -88,13 +105,59 @@ private:
         }
 
         count.store (written, std::memory_order_release);
+
+        // Kept by frame, so a missed cycle leaves a gap rather than shifting what follows.
+        const auto* samples = static_cast<const float*> (jack_port_get_buffer (audioPort, n));
+        for (jack_nframes_t i = 0; i < n; ++i)
+        {
+            const auto index = (cycleStart + i) % audioCapacity;
+            audio[index] = samples[i];
+            audioFrames[index] = cycleStart + i;
+        }
+        std::atomic_thread_fence (std::memory_order_release);
         return 0;
     }
 
     jack_client_t* client = nullptr;
     jack_port_t* port = nullptr;
+    jack_port_t* audioPort = nullptr;
     std::vector<Received> events;
     std::atomic<std::size_t> count { 0 };
+    std::vector<float> audio;
+    std::vector<std::uint32_t> audioFrames = std::vector<std::uint32_t> (audioCapacity, 0xffffffffu);
+};
+
+/** A JACK client whose one output is a constant, for the loop to record. */
+class ConstantSource
+{
+public:
+    ~ConstantSource()
+    {
+        if (client != nullptr)
+            jack_client_close (client);
+    }
+
+    bool open (const char* destination)
+    {
+        client = jack_client_open ("constant-source", JackNoStartServer, nullptr);
+        if (client == nullptr)
+            return false;
+        port = jack_port_register (client, "out", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        jack_set_process_callback (
+            client,
+            [] (jack_nframes_t n, void* self) {
+                auto* out = static_cast<float*> (jack_port_get_buffer (static_cast<ConstantSource*> (self)->port, n));
+                std::fill (out, out + n, 0.5f);
+                return 0;
+            },
+            this);
+        return port != nullptr && jack_activate (client) == 0
+               && jack_connect (client, jack_port_name (port), destination) == 0;
+    }
+
+private:
+    jack_client_t* client = nullptr;
+    jack_port_t* port = nullptr;
 };
 
 int failures = 0;
@@ -167,6 +230,7 @@ int main()
         };
 
         ClockRecorder recorder;
+        ConstantSource constant;
         if (! engine.buildEngine() || (looper = engine.getLooper()) == nullptr)
             return 2;
 
@@ -180,7 +244,7 @@ int main()
         runFor (1500); // the MIDI ports come up with the server
 
         if (error.isNotEmpty() || device == nullptr || device->getTypeName() != "JACK"
-            || ! recorder.open ("Varnolo-MIDI:out"))
+            || ! recorder.open ("Varnolo:midi_out", "Varnolo:out_1") || ! constant.open ("Varnolo:in_1"))
         {
             std::printf ("no JACK device or MIDI port: %s\n", error.toRawUTF8());
             result = 2;
@@ -225,6 +289,21 @@ int main()
                              ticks.size(), wrongCycles, ticksPerLoop, (long long)worst);
                 check (ticks.size() == 100 * ticksPerLoop && wrongCycles == 0, "exactly ticksPerLoop ticks a cycle");
                 check (worst <= 1, "every tick within a sample of its frame");
+
+                // Each loop start is heard on its tick's frame: the loop's first sample is silent
+                // (its fade-in starts from nothing), the next sounds, and so does the one before
+                // (the previous cycle's fade-out) once the loop has come round.
+                int heardOnTick = 0;
+                for (std::size_t c = 0; c < 100 && c * ticksPerLoop < ticks.size(); ++c)
+                {
+                    const auto frame = ticks[c * ticksPerLoop];
+                    heardOnTick += recorder.sampleAt (frame) == 0.0f && recorder.sampleAt (frame + 1) > 0.0f
+                                           && (c == 0 || recorder.sampleAt (frame - 1) > 0.0f)
+                                       ? 1
+                                       : 0;
+                }
+                std::printf ("loop starts heard on the frame of their tick: %d of 100\n", heardOnTick);
+                check (heardOnTick == 100, "every loop start heard in the cycle and on the frame of its tick");
             }
 
             // Stop: a stop, then nothing.

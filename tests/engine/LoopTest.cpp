@@ -86,15 +86,16 @@ protected:
 };
 } // namespace
 
-TEST_F (LoopTest, MainLoopTailRoundsTheLengthToTwelveWhateverTheBlockSize)
+TEST_F (LoopTest, MainLoopEndsOnThePressRoundedUpToTwelveWhateverTheBlockSize)
 {
     struct Case
     {
-        std::uint32_t recorded, offset, tail, length;
+        std::uint32_t recorded, offset, length;
     };
 
-    // 9000 + 150 + 50 = 9200 = 12 * 766 + 8, so the tail grows by 4 to 154; 9010 + 50 = 9060 needs no tail.
-    for (auto c : { Case { 9000, 200, 154, 9204 }, Case { 9010, 30, 0, 9060 }, Case { 9001, 10, 9, 9060 } })
+    // The press 200 samples on ends the loop after a tail and the fade; presses 30, 10 and 0
+    // samples into the block end it where its closing fade began in samples already recorded.
+    for (auto c : { Case { 9000, 200, 9204 }, Case { 9010, 30, 9048 }, Case { 9001, 10, 9012 }, Case { 9000, 0, 9000 } })
         for (std::uint32_t blockSize : { 16u, 64u, 256u, 1000u })
         {
             SCOPED_TRACE (::testing::Message() << c.recorded << " +" << c.offset << " at block " << blockSize);
@@ -106,13 +107,12 @@ TEST_F (LoopTest, MainLoopTailRoundsTheLengthToTwelveWhateverTheBlockSize)
             ASSERT_EQ (loop->length(), c.recorded);
 
             loop->stopRecording (c.offset);
-            EXPECT_EQ (loop->remainingAfterStop(), c.tail + 50);
+            EXPECT_EQ (loop->remainingAfterStop(), c.length - c.recorded);
             recordUntilDone (*loop, input, blockSize);
 
             EXPECT_EQ (loop->length(), c.length);
-            EXPECT_EQ (loop->length() % 12, 0u);
             EXPECT_EQ (Testing::readChain (const_cast<SampleBlock*> (loop->getChain())),
-                       expectedRecording (c.length, c.recorded + c.tail));
+                       expectedRecording (c.length, c.length - 50));
             loop->destroy();
         }
 }
@@ -152,14 +152,14 @@ TEST_F (LoopTest, SecondaryStopNearThePressFadesAtOnceElseAfterATail)
 
 TEST_F (LoopTest, ALoopShorterThanTheBlockRepeatsWithinIt)
 {
-    // 100 + 50 = 150 = 12 * 12 + 6: a tail of 6 makes a 156-sample loop, played in 400-sample blocks.
+    // A stop after 100 samples ends the loop at 108, the next multiple of 12; played in 400-sample blocks.
     auto* loop = MainLoop::create (memory, 0, 1, 1);
     NumberedInput input;
     loop->startRecording (0);
     recordFor (*loop, input, 100, 64);
     loop->stopRecording (0);
     recordUntilDone (*loop, input, 64);
-    ASSERT_EQ (loop->length(), 156u);
+    ASSERT_EQ (loop->length(), 108u);
     const auto content = Testing::readChain (const_cast<SampleBlock*> (loop->getChain()));
 
     std::vector<float> channel0 (400, 0.0f), channel1 (400, 0.0f);
@@ -168,14 +168,14 @@ TEST_F (LoopTest, ALoopShorterThanTheBlockRepeatsWithinIt)
     loop->play (outputs, 5, Direction::forwards, 400, &activity);
 
     for (std::uint32_t j = 0; j < 400; ++j)
-        ASSERT_EQ (channel1[j], content[(5 + j) % 156]) << j;
+        ASSERT_EQ (channel1[j], content[(5 + j) % 108]) << j;
     EXPECT_EQ (channel0, std::vector<float> (400, 0.0f)) << "plays only into its own channel";
     EXPECT_EQ (activity[1], 1u);
 
     channel1.assign (400, 0.0f);
     loop->play (outputs, 5, Direction::backwards, 400, nullptr);
     for (std::uint32_t j = 0; j < 400; ++j)
-        ASSERT_EQ (channel1[j], content[(5 + 156 * 3 - 1 - j) % 156]) << j;
+        ASSERT_EQ (channel1[j], content[(5 + 108 * 4 - 1 - j) % 108]) << j;
     loop->destroy();
 }
 
@@ -187,19 +187,19 @@ TEST_F (LoopTest, FreeLoopRecordedReversedPlaysTheOtherWay)
     recordFor (*loop, input, 100, 64);
     loop->stopRecording (0);
     recordUntilDone (*loop, input, 64);
-    ASSERT_EQ (loop->length(), 150u);
+    ASSERT_EQ (loop->length(), 100u);
     const auto content = Testing::readChain (const_cast<SampleBlock*> (loop->getChain()));
 
-    std::vector<float> out (150, 0.0f);
+    std::vector<float> out (100, 0.0f);
     float* outputs[] = { out.data() };
-    loop->playOwn (outputs, Direction::backwards, 150, nullptr);
+    loop->playOwn (outputs, Direction::backwards, 100, nullptr);
     EXPECT_EQ (out, content) << "reversed direction plays it forwards";
     EXPECT_EQ (loop->getPosition(), 0u);
 
-    out.assign (150, 0.0f);
-    loop->playOwn (outputs, Direction::forwards, 150, nullptr);
-    for (std::uint32_t j = 0; j < 150; ++j)
-        ASSERT_EQ (out[j], content[149 - j]) << j;
+    out.assign (100, 0.0f);
+    loop->playOwn (outputs, Direction::forwards, 100, nullptr);
+    for (std::uint32_t j = 0; j < 100; ++j)
+        ASSERT_EQ (out[j], content[99 - j]) << j;
     loop->destroy();
 }
 

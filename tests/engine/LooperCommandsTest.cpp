@@ -61,6 +61,21 @@ TEST (LooperCommands, PressOffsetIsExactForEveryMillisecondOfABlock)
         << "a broken stamp is held to ten seconds";
 }
 
+TEST (LooperCommands, FrameOffsetCountsFromTheBlockAcrossTheFrameClockWrap)
+{
+    // The frame clock wraps at 32 bits; the audio's lag behind a press adds, the latency offset
+    // takes whole samples off at the device's rate; nothing lands before the block nor past ten seconds.
+    for (const std::uint32_t block : { 0u, 1000u, 0xffffff00u })
+    {
+        EXPECT_EQ (VarnoloLooper::frameOffset (block + 63, block, 48000.0, 0, 0), 63u);
+        EXPECT_EQ (VarnoloLooper::frameOffset (block + 10, block, 48000.0, 256, 0), 266u);
+        EXPECT_EQ (VarnoloLooper::frameOffset (block + 200, block, 44100.0, 0, 2), 200u - 88u);
+        EXPECT_EQ (VarnoloLooper::frameOffset (block + 5, block, 48000.0, 0, 10), 0u) << "not before the block";
+        EXPECT_EQ (VarnoloLooper::frameOffset (block - 30, block, 48000.0, 0, 0), 0u) << "held back: at the start";
+    }
+    EXPECT_EQ (VarnoloLooper::frameOffset (0x7fffffffu, 0, 48000.0, 0, 0), 48000u * 10);
+}
+
 TEST (LooperCommands, PressesStampedBeforeTheirBlockLandOnTheirSample)
 {
     // A press reaches the engine in the block after it; the input latency still lets it land

@@ -48,7 +48,7 @@ TEST (Looper, SecondaryLoopsTakeTheirLengthFromTheLoopKind)
     LooperRig rig (64);
     rig.looper->getOptions().loopDivisionMode = 4;
     rig.at (0, C::punch, 0, 1, 0);
-    rig.at (4800 - 62, C::punch, 0, 1, 0); // 4738 + 50 = 4788, a multiple of 12: no tail
+    rig.at (4788, C::punch, 0, 1, 0); // a multiple of 12: the loop ends on the press
     rig.runUntil (5000);
     ASSERT_EQ (rig.looper->getCurrentPart().mainLoopLength(), 4788u);
 
@@ -397,8 +397,8 @@ TEST (Looper, EveryLoopKindRecordsALoopOfItsLength)
     rig.looper->getOptions().loopDivisionMode = 4;
     rig.looper->getOptions().advanceCursorAfterRecording = false;
     rig.at (0, C::punch, 0, 1, 0);
-    rig.at (4800 - 62, C::punch, 0, 1, 0); // a 4788-sample main loop
-    rig.at (4900, C::multiplyDuration);    // a cycle of 9576
+    rig.at (4788, C::punch, 0, 1, 0);   // a 4788-sample main loop
+    rig.at (4900, C::multiplyDuration); // a cycle of 9576
     rig.runUntil (5000);
 
     const std::uint32_t expected[] = { 9576, 4788, 2394, 1596, 1197, 4788, 3192, 2394 };

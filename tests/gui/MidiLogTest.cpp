@@ -27,7 +27,7 @@ protected:
     void controller (int number, int value)
     {
         const std::uint8_t bytes[] = { 0xb0, std::uint8_t (number), std::uint8_t (value) };
-        log.midiArrived (bytes, 3, juce::Time::currentTimeMillis());
+        log.midiArrived (bytes, 3, juce::Time::currentTimeMillis(), MidiDelivery::toDispatch);
     }
 
     void tick() { log.showNextMessage(); }

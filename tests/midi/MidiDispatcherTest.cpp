@@ -22,11 +22,17 @@ struct Button : CommandListener
     }
     void midiTriggered (std::int64_t t) noexcept override { triggers.push_back (t); }
     void guiTriggered (std::int64_t) noexcept override {}
+    void frameTriggered (std::int64_t t, std::uint32_t frame) noexcept override
+    {
+        triggers.push_back (t);
+        frames.push_back (frame);
+    }
     void preAudioCallback() noexcept override {}
     void guiTimerCallback (std::int64_t, int) override {}
     void guiFeedback (std::int64_t) override {}
     void resetToDefault() override {}
     std::vector<std::int64_t> triggers;
+    std::vector<std::uint32_t> frames;
 };
 
 struct Switch : ToggleListener
@@ -38,12 +44,23 @@ struct Switch : ToggleListener
     void guiToggled (std::int64_t) noexcept override {}
     void midiToggled (std::int64_t) noexcept override { ++flips; }
     void midiSetState (std::int64_t, int v) noexcept override { values.push_back (v); }
+    void frameToggled (std::int64_t, std::uint32_t frame) noexcept override
+    {
+        ++flips;
+        frames.push_back (frame);
+    }
+    void frameSetState (std::int64_t, std::uint32_t frame, int v) noexcept override
+    {
+        values.push_back (v);
+        frames.push_back (frame);
+    }
     void preAudioCallback() noexcept override {}
     void guiTimerCallback (std::int64_t, int) override {}
     void guiFeedback (std::int64_t) override {}
     void resetToDefault() override {}
     int flips = 0;
     std::vector<int> values;
+    std::vector<std::uint32_t> frames;
 };
 
 struct Fader : ControlChangeListener
@@ -94,6 +111,12 @@ TEST (MidiDispatcher, TheRepeatFilterHoldsBackQuickRepeats)
     dispatcher.dispatch (key (0x90, 60, 100), 1060);
     EXPECT_EQ (start.triggers.size(), 2u) << "60 ms later: fires";
 
+    // Messages that came in with a block, at its frames, pass the same filter and keep their frame.
+    dispatcher.dispatchAtFrame (key (0x90, 60, 100), 1090, 4800);
+    EXPECT_EQ (start.triggers.size(), 2u) << "a repeat at a frame is held back too";
+    dispatcher.dispatchAtFrame (key (0x90, 60, 100), 1200, 9600);
+    EXPECT_EQ (start.frames, (std::vector<std::uint32_t> { 9600 }));
+
     std::vector<int> seen;
     for (auto [value, t] : { std::pair { 10, 2000 }, std::pair { 11, 2003 }, std::pair { 12, 2006 } })
     {
@@ -124,6 +147,12 @@ TEST (MidiDispatcher, TogglesFollowControllerValuesOrFlip)
     EXPECT_EQ (mute.values, (std::vector<int> { 0, 100 }));
     dispatcher.dispatch (key (0xb0, 21, 5), 30);
     EXPECT_EQ (punch.flips, 1);
+    dispatcher.dispatchAtFrame (key (0xb0, 20, 64), 32, 700);
+    dispatcher.dispatchAtFrame (key (0xb0, 21, 5), 34, 701);
+    EXPECT_EQ (mute.values.back(), 64);
+    EXPECT_EQ (mute.frames, (std::vector<std::uint32_t> { 700 }));
+    EXPECT_EQ (punch.flips, 2);
+    EXPECT_EQ (punch.frames, (std::vector<std::uint32_t> { 701 }));
 
     dispatcher.setToggleByValue (false);
     dispatcher.dispatch (key (0xb0, 20, 0), 40);

@@ -32,7 +32,7 @@ struct Receiver final : MidiInputCallbackManager::MidiInputCallbackItem
 {
     using MidiInputCallbackItem::MidiInputCallbackItem;
 
-    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs) noexcept override
+    void midiArrived (const std::uint8_t* bytes, int size, std::int64_t timeMs, MidiDelivery) noexcept override
     {
         const std::lock_guard<std::mutex> lock (mutex);
         heard.emplace_back (bytes, bytes + size);

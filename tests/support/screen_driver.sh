@@ -157,8 +157,9 @@ part() {
 }
 
 click_part() {
-  local x y w h
-  read -r x y w h < <(part "$1" "$2")
+  local x y w h where
+  where=$(part "$1" "$2") || fail "${where#FAIL: }"
+  read -r x y w h <<< "$where"
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.05 click "${3:-1}"
   sleep 0.3
 }

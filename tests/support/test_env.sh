@@ -26,8 +26,8 @@ export HOME="$work/home"
 mkdir -p "$HOME"
 
 # The program's MIDI ports on the JACK server.
-midi_in_port="Varnolo-MIDI:in"
-midi_out_port="Varnolo-MIDI:out"
+midi_in_port="Varnolo:midi_in"
+midi_out_port="Varnolo:midi_out"
 
 # Waits up to five seconds for a JACK port to exist: wait_port NAME.
 wait_port() {

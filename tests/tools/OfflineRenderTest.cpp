@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 using namespace Work;
 
@@ -33,8 +35,7 @@ TEST (OfflineRender, AScriptedLoopRepeatsIsMutedAndStops)
 {
     juce::ScopedJuceInitialiser_GUI juce;
     const auto script = parseRenderScript ("1000 punch 0 1 0\n"
-                                           // More than a fade after the block start at both block sizes, so the
-                                           // loop ends at the press: 12180 samples, a multiple of 12.
+                                           // The loop ends at the press: 12180 samples, a multiple of 12.
                                            "13180 punch 0 1 0\n"
                                            "40000 mute 0 1\n"
                                            "50000 mute 0 0\n"
@@ -45,7 +46,11 @@ TEST (OfflineRender, AScriptedLoopRepeatsIsMutedAndStops)
     {
         SCOPED_TRACE (blockSize);
         const auto input = countingInput (20000); // silence after the loop is recorded
-        const auto result = renderPerformance (input, script.commands, blockSize, 80000, true);
+        RenderSettings settings;
+        settings.blockSize = blockSize;
+        settings.totalSamples = 80000;
+        settings.keepStems = true;
+        const auto result = renderPerformance (input, script.commands, settings);
         const auto* left = result.output.getReadPointer (0);
         ASSERT_EQ (result.output.getNumSamples(), 80000);
         ASSERT_EQ (result.stems.size(), 8u);
@@ -68,5 +73,32 @@ TEST (OfflineRender, AScriptedLoopRepeatsIsMutedAndStops)
             << "the stop fades";
 
         EXPECT_EQ (result.stems[0][25000], left[25000] / pan) << "the stem is the loop channel before the mixer";
+    }
+}
+
+TEST (OfflineRender, APressActsOnTheInputSampleTheLatenciesName)
+{
+    // A device's input delivers a moment's audio inputLatency samples after a press at that
+    // moment, and the latency offset takes its samples off: the loop begins on that input sample
+    // and keeps the presses' length. Its largest value, the last before the closing fade, says where.
+    juce::ScopedJuceInitialiser_GUI juce;
+    const auto script = parseRenderScript ("1000 punch 0 1 0\n13180 punch 0 1 0\n");
+    const int length = 12180;
+
+    for (const auto& [latency, offsetMs, begins] : { std::tuple { 0, 0, 1000 }, { 100, 0, 1100 }, { 100, 1, 1052 } })
+    {
+        SCOPED_TRACE (::testing::Message() << "latency " << latency << ", offset " << offsetMs << " ms");
+        RenderSettings settings;
+        settings.blockSize = 64;
+        settings.totalSamples = 40000;
+        settings.inputLatency = latency;
+        settings.latencyOffsetMs = offsetMs;
+        settings.keepStems = true;
+        const auto result = renderPerformance (countingInput (20000), script.commands, settings);
+        const auto& stem = result.stems[0];
+
+        EXPECT_EQ (stem[21000], stem[21000 + length]) << "a loop of the presses' length";
+        EXPECT_EQ (*std::max_element (stem.begin() + 20000, stem.begin() + 20000 + length),
+                   float (begins + length - 50 + 1) / 50000.0f);
     }
 }

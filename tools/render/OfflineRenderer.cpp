@@ -8,43 +8,49 @@
 namespace Work
 {
 
-namespace
-{
-    constexpr int ticksPerSecond = 1000; // one tick per sample: a time stamp is a sample number
-} // namespace
-
 RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std::vector<ScriptCommand>& script,
-                                int blockSize, int totalSamples, bool keepStems)
+                                const RenderSettings& settings)
 {
     RenderResult result;
-    blockSize = juce::jlimit (1, maxBlockSize, blockSize);
-    totalSamples = juce::jmax (0, totalSamples);
+    const auto blockSize = juce::jlimit (1, maxBlockSize, settings.blockSize);
+    const auto totalSamples = juce::jmax (0, settings.totalSamples);
+    const auto rate = settings.sampleRate;
     result.output.setSize (2, totalSamples);
     result.output.clear();
 
     MainAudio engine (nullptr);
+    const auto cursorCount = juce::jlimit (1, 2, settings.cursors);
     if (! engine.setupEngine (2, false, 8, 1))
         return result;
 
     auto* looper = engine.getLooper();
-    looper->setDevice (ticksPerSecond, 0, 0);
-    CursorWord cursors (8, 1);
+    looper->setDevice (int (rate), settings.inputLatency, settings.outputLatency);
+    looper->setLatencyOffsetMs (settings.latencyOffsetMs);
+    CursorWord cursors (8, cursorCount);
     looper->setCursorWord (&cursors);
+    LooperView view;
 
-    if (keepStems)
+    if (settings.keepStems)
         result.stems.assign (std::size_t (engine.getBufferPatch().getNumChannels()),
                              std::vector<float> (std::size_t (totalSamples)));
 
     const auto size = std::size_t (blockSize);
     std::vector<float> left (size), right (size), inLeft (size), inRight (size);
     auto next = script.begin();
+    const auto millisecondsAt = [rate] (std::int64_t sample) { return std::int64_t (double (sample) * 1000.0 / rate); };
 
     for (int start = 0; start < totalSamples; start += blockSize)
     {
         const auto n = juce::jmin (blockSize, totalSamples - start);
 
         for (; next != script.end() && next->sample < start + n; ++next)
-            looper->post (next->command);
+        {
+            auto command = next->command;
+            command.time = millisecondsAt (next->sample);
+            command.frame = std::uint32_t (next->sample);
+            command.atFrame = true;
+            looper->post (command);
+        }
 
         auto fill = [&] (std::vector<float>& into, int channel) {
             std::fill (into.begin(), into.end(), 0.0f);
@@ -59,9 +65,16 @@ RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std
 
         const float* inputs[] = { inLeft.data(), inRight.data() };
         float* outputs[] = { left.data(), right.data() };
-        const BlockInfo info { nullptr, start, float (ticksPerSecond) };
+        const BlockInfo info { nullptr, millisecondsAt (start), float (rate), std::uint32_t (start), settings.inputLatency };
         engine.audioCallback (inputs, outputs, n, info);
         looper->runRequestedWork (nullptr); // a reset asked for twice runs between blocks, as on the message thread
+
+        if (settings.onStatus)
+        {
+            looper->pollQueues (view);
+            settings.onStatus (start, view.state);
+            view.clearNews();
+        }
 
         result.output.copyFrom (0, start, left.data(), n);
         result.output.copyFrom (1, start, right.data(), n);
