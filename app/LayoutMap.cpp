@@ -3,6 +3,9 @@
 
 #include "LayoutMap.h"
 
+#include "MainAppWindow.h"
+#include "ProductInfo.h"
+
 #include "gui/controls/FadeLabelComponent.h"
 
 #include <map>
@@ -145,7 +148,9 @@ juce::String LayoutMap::describeDesktop()
         if (window == nullptr || ! window->isVisible())
             continue;
 
-        const auto title = window->getName();
+        // The main window by the program's name, whatever session its title shows.
+        const auto title =
+            dynamic_cast<MainAppWindow*> (window) != nullptr ? ProductInfo::getNameWithVersion() : window->getName();
         const auto r = window->getScreenBounds();
         out << r.getX() << ' ' << r.getY() << ' ' << r.getWidth() << ' ' << r.getHeight() << ' ' << title << ": \n";
 

@@ -49,6 +49,10 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
 
     knownPlugins.addChangeListener (this);
 
+    sessions = std::make_unique<SessionController> (engine, settingsFile);
+    sessions->onChange = [this] { updateTitle(); };
+    sessions->loopsExist = [this] { return mainContent != nullptr && mainContent->getMainComponent().hasLoops(); };
+
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
     configureFrame (*this);
     setIcon (Logo::icon (128));
@@ -64,6 +68,7 @@ MainAppWindow::~MainAppWindow()
         delete optionsDialog.getComponent();
 
     settings.removeListener (this);
+    sessions = nullptr; // a save under way is finished first
     closeContent();
     knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
@@ -117,6 +122,9 @@ void MainAppWindow::buildContent()
     };
     screen.onTransportShown = [this] (bool playing) { showPlayingMenus (playing); };
     screen.onTitleChanged = [this] (const juce::String& title) { setName (title); };
+    mainContent->onSessionCommand = [this] (MainContentComponent::CommandId command) { runSessionCommand (command); };
+    mainContent->recentSessions = [this] { return sessions->getRecentSessions(); };
+    mainContent->onOpenRecent = [this] (const juce::File& folder) { openSession (folder, true); };
     engine.getMainAudio()->onStatusChanged = [&screen] (const juce::String& text) {
         screen.setDeviceStatus (text);
         // Also for whoever started the program from a terminal.
@@ -180,7 +188,7 @@ void MainAppWindow::showOptions()
     if (mainContent == nullptr || audio == nullptr || optionsDialog != nullptr || optionsWait.isWaiting())
         return;
 
-    if (mainContent->getMainComponent().hasMainLoop())
+    if (mainContent->getMainComponent().hasMainLoop() || (sessions != nullptr && sessions->isSaving()))
     {
         refuseOptions();
         return;
@@ -314,6 +322,9 @@ void MainAppWindow::closeContent()
 
 void MainAppWindow::closeButtonPressed()
 {
+    if (askAboutUnsavedLoops())
+        return;
+
     setVisible (false);
 
     if (askToQuit())
@@ -324,6 +335,132 @@ void MainAppWindow::closeButtonPressed()
 
     setVisible (true);
     toFront (true);
+}
+
+bool MainAppWindow::askAboutUnsavedLoops()
+{
+    if (sessions != nullptr && sessions->hasUnsavedLoops())
+    {
+        const MidiInputCallbackManager::ScopedDisable withdrawn (midiInput);
+        // showYesNoCancelBox answers 1 for the first button, 2 for the second, 0 for cancel.
+        const auto answer = juce::AlertWindow::showYesNoCancelBox (
+            juce::MessageBoxIconType::QuestionIcon, ProductInfo::getNameWithVersion(),
+            "The loops of " + sessions->getName() + " have changes that are not saved. Save them before quitting?", "Save",
+            "Discard", "Cancel", nullptr, nullptr);
+
+        if (answer == 1)
+            saveSession (false, [] (bool saved) {
+                if (saved)
+                    juce::JUCEApplication::quit();
+            });
+        else if (answer == 2)
+            juce::JUCEApplication::quit();
+        return true;
+    }
+
+    return false;
+}
+
+void MainAppWindow::updateTitle()
+{
+    if (mainContent == nullptr || sessions == nullptr)
+        return;
+
+    const bool named = sessions->getFolder() != juce::File();
+    const bool unsaved = sessions->hasUnsavedLoops() || (named && sessions->hasUnsavedChanges());
+    const auto text = named || unsaved ? sessions->getName() + (unsaved ? " *" : "") : juce::String();
+    mainContent->getMainComponent().setTitleTexts (text, {});
+}
+
+void MainAppWindow::runSessionCommand (MainContentComponent::CommandId command)
+{
+    if (sessions == nullptr)
+        return;
+
+    switch (command)
+    {
+        case MainContentComponent::newSession:
+        {
+            const MidiInputCallbackManager::ScopedDisable withdrawn (midiInput);
+            if (sessions->hasUnsavedLoops()
+                && ! juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon, "New session",
+                                                         "The loops of " + sessions->getName()
+                                                             + " have changes that are not saved. Start again without them?",
+                                                         "Start again", "Cancel"))
+                return;
+            sessions->startNew();
+            return;
+        }
+        case MainContentComponent::openSession:
+        {
+            const MidiInputCallbackManager::ScopedDisable withdrawn (midiInput);
+            auto start = sessions->getFolder().getParentDirectory();
+            if (sessions->getFolder() == juce::File())
+                start = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+            juce::FileChooser chooser ("Open a session folder", start);
+            if (chooser.browseForDirectory())
+                openSession (chooser.getResult(), true);
+            return;
+        }
+        case MainContentComponent::saveSession: saveSession (false); return;
+        case MainContentComponent::saveSessionAs: saveSession (true); return;
+        default: return;
+    }
+}
+
+bool MainAppWindow::openSession (const juce::File& folder, bool askFirst)
+{
+    if (sessions == nullptr)
+        return false;
+
+    const MidiInputCallbackManager::ScopedDisable withdrawn (midiInput);
+    if (askFirst && sessions->hasUnsavedLoops()
+        && ! juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon, "Open a session",
+                                                 "The loops of " + sessions->getName()
+                                                     + " have changes that are not saved. Open " + folder.getFileName()
+                                                     + " without saving them?",
+                                                 "Open", "Cancel"))
+        return false;
+
+    if (const auto error = sessions->open (folder); error.isNotEmpty())
+    {
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "The session was not opened", error,
+                                                {}, this);
+        return false;
+    }
+
+    if (auto* looper = engine.getLooper())
+        looper->postText (("Opened " + folder.getFileName() + ".").toRawUTF8());
+    return true;
+}
+
+void MainAppWindow::saveSession (bool chooseFolder, std::function<void (bool)> then)
+{
+    if (sessions == nullptr)
+        return;
+
+    auto folder = sessions->getFolder();
+    if (chooseFolder || folder == juce::File())
+    {
+        const MidiInputCallbackManager::ScopedDisable withdrawn (midiInput);
+        const auto start = folder != juce::File()
+                               ? folder
+                               : juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("Session");
+        juce::FileChooser chooser ("Save the session as a folder", start);
+        if (! chooser.browseForFileToSave (false))
+            return;
+        folder = chooser.getResult();
+    }
+
+    sessions->save (folder, [this, folder, then = std::move (then)] (const juce::String& error) {
+        if (error.isNotEmpty())
+            juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "The session was not saved",
+                                                    error, {}, this);
+        else if (auto* looper = engine.getLooper())
+            looper->postText (("Saved " + folder.getFileName() + ".").toRawUTF8());
+        if (then)
+            then (error.isEmpty());
+    });
 }
 
 void MainAppWindow::focusGained (FocusChangeType)

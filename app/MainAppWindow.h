@@ -5,6 +5,7 @@
 
 #include "BlockWait.h"
 #include "MainContentComponent.h"
+#include "SessionController.h"
 #include "audio/EngineRuntime.h"
 #include "gui/midi/MidiLogWindow.h"
 #include "settings/MainSettings.h"
@@ -90,6 +91,24 @@ public:
     /** The options dialog while it is open, else null. */
     [[nodiscard]] juce::DialogWindow* getOptionsDialog() const noexcept { return optionsDialog.getComponent(); }
 
+    /** The performance's session; null without a pool. */
+    [[nodiscard]] SessionController* getSessions() noexcept { return sessions.get(); }
+
+    /** Runs New, Open, Save or Save As from the menu or its keys. */
+    void runSessionCommand (MainContentComponent::CommandId command);
+
+    /** Opens the session in folder after asking about unsaved loops when askFirst; says why in a
+        message box when it cannot. True when it was opened. */
+    bool openSession (const juce::File& folder, bool askFirst);
+
+    /** Saves to the session's folder (asking for one when it has none, or when chooseFolder);
+        then is told whether it was saved. */
+    void saveSession (bool chooseFolder, std::function<void (bool saved)> then = {});
+
+    /** With unsaved loops, asks whether to save them before quitting (save, discard, cancel),
+        quits as answered and returns true; without, returns false and the caller asks as ever. */
+    bool askAboutUnsavedLoops();
+
     void closeButtonPressed() override;
     void focusGained (FocusChangeType cause) override;
     void activeWindowStatusChanged() override;
@@ -101,6 +120,7 @@ private:
     void refuseOptions();
     void openOptionsDialog();
     void showBusEffects();
+    void updateTitle();
 
     static inline MainAppWindow* instance = nullptr;
 
@@ -108,6 +128,7 @@ private:
     juce::PropertiesFile& settingsFile;
     MidiInputCallbackManager& midiInput;
     EngineRuntime engine;
+    std::unique_ptr<SessionController> sessions; // made after the engine, gone before it
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
     std::unique_ptr<MainContentComponent> mainContent;

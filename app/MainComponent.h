@@ -106,6 +106,13 @@ public:
     /** Whether the engine's last status showed a main loop, finished or recording. */
     [[nodiscard]] bool hasMainLoop() const noexcept { return view.state.hasMainLoop; }
 
+    /** Whether any loop exists, as the last status said: a main loop, or one to undo or redo (a
+        free loop without a main loop). */
+    [[nodiscard]] bool hasLoops() const noexcept
+    {
+        return view.state.hasMainLoop || view.state.canUndo || view.state.canRedo;
+    }
+
     /** Brings the window to the front with the keys on the screen, as when a window that had
         them goes. */
     void takeKeysBack();

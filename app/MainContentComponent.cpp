@@ -71,6 +71,25 @@ juce::PopupMenu MainContentComponent::getMenuForIndex (int index, const juce::St
         menu.addCommandItem (commandManager, showOptions);
         menu.addSeparator();
         menu.addCommandItem (commandManager, showAbout);
+        menu.addSeparator();
+
+        if (! sessionManaged)
+        {
+            menu.addCommandItem (commandManager, newSession);
+            menu.addCommandItem (commandManager, openSession);
+
+            juce::PopupMenu recent;
+            for (const auto& path : recentSessions ? recentSessions() : juce::StringArray())
+                recent.addItem (path, [this, path] {
+                    if (onOpenRecent)
+                        onOpenRecent (juce::File (path));
+                });
+            menu.addSubMenu ("Open Recent Session", recent, recent.getNumItems() > 0);
+        }
+
+        menu.addCommandItem (commandManager, saveSession);
+        if (! sessionManaged)
+            menu.addCommandItem (commandManager, saveSessionAs);
     }
 
     return menu;
@@ -78,7 +97,8 @@ juce::PopupMenu MainContentComponent::getMenuForIndex (int index, const juce::St
 
 void MainContentComponent::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
-    commands.addArray ({ showOptions, exportMidiMappings, importMidiMappings, showMidiLog, showMidiLearn, showAbout });
+    commands.addArray ({ showOptions, exportMidiMappings, importMidiMappings, showMidiLog, showMidiLearn, showAbout,
+                         newSession, openSession, saveSession, saveSessionAs });
 }
 
 void MainContentComponent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
@@ -97,6 +117,22 @@ void MainContentComponent::getCommandInfo (juce::CommandID id, juce::Application
             info.setInfo ("Import MIDI Assignments...", "Load MIDI assignments from a file", "MIDI", 0);
             break;
         case showAbout: info.setInfo ("About...", "About this program", "Looper", 0); break;
+        case newSession:
+            info.setInfo ("New Session", "Start again with no loops", "Looper", 0);
+            info.addDefaultKeypress ('n', juce::ModifierKeys::ctrlModifier);
+            break;
+        case openSession:
+            info.setInfo ("Open Session...", "Open a saved performance", "Looper", 0);
+            info.addDefaultKeypress ('o', juce::ModifierKeys::ctrlModifier);
+            break;
+        case saveSession:
+            info.setInfo ("Save Session", "Save the performance: its loops, history and mix", "Looper", 0);
+            info.addDefaultKeypress ('s', juce::ModifierKeys::ctrlModifier);
+            break;
+        case saveSessionAs:
+            info.setInfo ("Save Session As...", "Save the performance to a folder of its own", "Looper", 0);
+            info.addDefaultKeypress ('s', juce::ModifierKeys::ctrlModifier | juce::ModifierKeys::shiftModifier);
+            break;
         default: return;
     }
 
@@ -122,6 +158,13 @@ bool MainContentComponent::perform (const InvocationInfo& info)
                 onShowOptions();
             return true;
         case showAbout: openAboutBox(); return true;
+        case newSession:
+        case openSession:
+        case saveSession:
+        case saveSessionAs:
+            if (onSessionCommand)
+                onSessionCommand (CommandId (info.commandID));
+            return true;
         default: return false;
     }
 }

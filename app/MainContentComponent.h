@@ -30,7 +30,11 @@ public:
         showMidiLog = 3,
         exportMidiMappings = 4,
         importMidiMappings = 5,
-        showAbout = 6
+        showAbout = 6,
+        newSession = 7,
+        openSession = 8,
+        saveSession = 9,
+        saveSessionAs = 10
     };
 
     /** fanOut, the MIDI input fan-out, may be null: the program then takes no MIDI. */
@@ -61,6 +65,17 @@ public:
     /** Opens the options, or says why not; set by the window, which outlives the content the
         options rebuild. */
     std::function<void()> onShowOptions;
+
+    /** Runs a session command (new, open, save, save as); set by the window, which owns the
+        session. */
+    std::function<void (CommandId command)> onSessionCommand;
+
+    /** The recent sessions' folders, newest first, and what opens one; set by the window. */
+    std::function<juce::StringArray()> recentSessions;
+    std::function<void (const juce::File& folder)> onOpenRecent;
+
+    /** With a session manager, the manager chooses the folders: only saving stays. */
+    bool sessionManaged = false;
 
     /** The about box, in a modal dialog. */
     void openAboutBox();

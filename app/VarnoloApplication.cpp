@@ -27,7 +27,7 @@ const juce::String VarnoloApplication::getApplicationVersion()
     return ProductInfo::getNameWithVersion();
 }
 
-void VarnoloApplication::initialise (const juce::String&)
+void VarnoloApplication::initialise (const juce::String& commandLine)
 {
     settings = std::make_unique<MainSettings> (juce::String(), MainAppWindow::otherSettingsKeys());
 
@@ -47,6 +47,13 @@ void VarnoloApplication::initialise (const juce::String&)
     palette = std::make_unique<ColourPalette>();
     layoutMap = std::make_unique<LayoutMap>();
     mainWindow = std::make_unique<MainAppWindow> (*settings, midiInput);
+
+    // varnolo [SESSION_FOLDER]: opened once the device runs, so that its sample rate is known.
+    if (const auto folder = commandLine.unquoted().trim(); folder.isNotEmpty() && ! folder.startsWith ("-"))
+        juce::Timer::callAfterDelay (500, [this, path = folder] {
+            if (mainWindow != nullptr)
+                mainWindow->openSession (juce::File::getCurrentWorkingDirectory().getChildFile (path), false);
+        });
 
     // Told once the window is there: what was found wrong with the settings file, and kept.
     if (settings->getLoadNotice().isNotEmpty())
@@ -73,6 +80,8 @@ void VarnoloApplication::shutdown()
 
 void VarnoloApplication::systemRequestedQuit()
 {
+    if (mainWindow != nullptr && mainWindow->askAboutUnsavedLoops())
+        return;
     if (askToQuit())
         quit();
 }

@@ -13,7 +13,11 @@ EngineRuntime::EngineRuntime (MainSettings& settingsToUse, MidiInputCallbackMana
     : settings (settingsToUse)
 {
     MemorySystem::startEngineRuntime();
-    poolMegabytes = MemorySystem::startSampleMemory (physicalMemoryMb);
+    // The performer's size when one is chosen and can be had, else the largest the machine gives.
+    if (const auto chosen = settings.getSampleMemoryMb(); chosen > 0)
+        poolMegabytes = MemorySystem::startSampleMemoryOf (chosen);
+    if (poolMegabytes == 0)
+        poolMegabytes = MemorySystem::startSampleMemory (physicalMemoryMb);
 
     if (poolMegabytes > 0)
     {

@@ -23,6 +23,20 @@ BaseLoop::~BaseLoop()
         SampleChain::destroyBlock (memory, chain->chainRoot());
 }
 
+void BaseLoop::adopt (SampleBlock* root, bool isErased, bool isUndone) noexcept
+{
+    if (chain != nullptr)
+        SampleChain::destroyBlock (memory, chain->chainRoot());
+
+    chain = root;
+    erased = isErased;
+    undone = isUndone;
+    recording = false;
+    preRoll = tail = fadeBack = 0;
+    lastMuted = isMuted();
+    playRamp.setGain (lastMuted ? 0.0f : 1.0f);
+}
+
 void BaseLoop::destroy() noexcept
 {
     auto& pool = memory;

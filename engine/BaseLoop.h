@@ -78,6 +78,11 @@ public:
     const GainRamp& getPlayRamp() const noexcept { return playRamp; }
     const GainRamp& getRecordRamp() const noexcept { return recordRamp; }
 
+    /** [message, audio callback held off] Takes root (a chain made by SampleChain::createFrom)
+        in place of the loop's own audio, as a finished loop with the given marks, faded in or
+        out as they say. */
+    void adopt (SampleBlock* root, bool isErased, bool isUndone) noexcept;
+
     /** The chain's block where the last read or write ended. */
     const SampleBlock* getChain() const noexcept { return chain; }
 

@@ -66,6 +66,19 @@ public:
     [[nodiscard]] bool canRedo() const noexcept { return index < count; }
     [[nodiscard]] int size() const noexcept { return index; }
 
+    /** Every entry that exists, in force or undone, and entry i of them. */
+    [[nodiscard]] int entryCount() const noexcept { return count; }
+    [[nodiscard]] const HistoryEntry& entryAt (int i) const noexcept { return entries[std::size_t (i)]; }
+
+    /** Puts back n entries (at most capacity), the first inForce of them in force. */
+    void restore (const HistoryEntry* from, int n, int inForce) noexcept
+    {
+        count = n < 0 ? 0 : (n > capacity ? capacity : n);
+        index = inForce < 0 ? 0 : (inForce > count ? count : inForce);
+        for (int i = 0; i < count; ++i)
+            entries[std::size_t (i)] = from[i];
+    }
+
     int lastUndoneInput = 0;
     int lastUndoneOutput = 0;
 

@@ -30,6 +30,7 @@ public:
 
     [[nodiscard]] bool isStopping() const noexcept { return stopping; }
     [[nodiscard]] std::uint32_t getPosition() const noexcept { return position; }
+    void setPosition (std::uint32_t p) noexcept { position = length() > 0 ? p % length() : 0; }
     [[nodiscard]] bool wasRecordedReversed() const noexcept { return recordedReversed; }
 
     /** The next loop of the owning set's list. */

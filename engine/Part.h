@@ -7,6 +7,7 @@
 #include "Direction.h"
 #include "LoopHistory.h"
 #include "LoopKind.h"
+#include "LoopSetImage.h"
 #include "MainLoop.h"
 #include "NonRhythmicalLoop.h"
 #include "RecordingSlotList.h"
@@ -118,6 +119,21 @@ public:
     [[nodiscard]] MainLoop* getMainLoop() const noexcept { return mainLoop; }
     [[nodiscard]] SecondaryLoop* getSecondaryLoops() const noexcept { return secondaryLoops; }
     [[nodiscard]] NonRhythmicalLoop* getFreeLoops() const noexcept { return freeLoops; }
+
+    /** [audio, or message while the audio callback is held off] Fills image with the set's
+        loops, cycle and history, between two blocks; false, with the image unusable, while a
+        loop is recording or finishing its recording, or when there are more loops than the
+        image holds. Never allocates: the image was reserved. */
+    bool capture (LoopSetImage& image) const noexcept;
+
+    /** [message, audio callback held off] Replaces the set with the image's loops (their samples
+        given in the image), cycle and history. The new loops are built before the old ones go:
+        on any failure (out of memory, channels that do not fit, an inconsistent image) the set
+        stays as it was and the answer is false. */
+    bool restore (const LoopSetImage& image) noexcept;
+
+    /** Whether every loop of the image fits this set's channels. */
+    [[nodiscard]] bool fits (const LoopSetImage& image) const noexcept;
 
     int clockBeatsPerBar = 0;
     int clockBars = 0;

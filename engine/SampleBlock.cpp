@@ -3,6 +3,8 @@
 
 #include "SampleBlock.h"
 
+#include <bit>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -589,6 +591,99 @@ void retreatCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t 
     cursor.skipSamples (d);
     cursor.position = cursor.position >= d ? cursor.position - d : cursor.position + loopLength - d;
     cursor.count = remaining;
+}
+
+namespace
+{
+    /** Whether count samples of every channel from start on are all +0.0 (a stretch that was never
+        recorded into, or was cleared). -0.0 is kept as audio, so that it comes back as it was. */
+    bool isAllZero (const float* const* samples, std::uint32_t channels, std::uint32_t start, std::uint32_t count) noexcept
+    {
+        for (std::uint32_t c = 0; c < channels; ++c)
+            for (std::uint32_t i = 0; i < count; ++i)
+                if (std::bit_cast<std::uint32_t> (samples[c][start + i]) != 0)
+                    return false;
+        return true;
+    }
+} // namespace
+
+SampleBlock* createFrom (MemorySystem::Allocator& memory, std::uint32_t channels, std::uint32_t length,
+                         const float* const* samples) noexcept
+{
+    channels = std::clamp (channels, std::uint32_t (1), std::uint32_t (2));
+    SampleBlock* root = nullptr;
+
+    for (std::uint32_t start = 0; start < length;)
+    {
+        auto count = std::min (chunkSamples, length - start);
+        const bool silent = isAllZero (samples, channels, start, count);
+
+        // Silence costs no memory: a run of silent chunks becomes one silent block.
+        while (silent && start + count < length)
+        {
+            const auto more = std::min (chunkSamples, length - start - count);
+            if (! isAllZero (samples, channels, start + count, more))
+                break;
+            count += more;
+        }
+
+        const auto input = BlockCursor::onChannels (samples, channels, start, count, start);
+        auto* block =
+            createBlock (memory, silent ? nullptr : &input, channels, start, count, Direction::forwards, root, nullptr);
+
+        if (block == nullptr)
+        {
+            destroyBlock (memory, root);
+            return nullptr;
+        }
+
+        if (root == nullptr)
+        {
+            root = block;
+            root->next = root->prev = root;
+            root->loopLength = length;
+        }
+        else
+        {
+            block->prev = root->prev;
+            block->next = root;
+            root->prev->next = block;
+            root->prev = block;
+        }
+
+        start += count;
+    }
+
+    return root;
+}
+
+void copyOut (const SampleBlock* block, float* const* destination, std::uint32_t channels) noexcept
+{
+    const auto* root = block->root != nullptr ? block->root : block;
+    const auto length = root->loopLength;
+
+    for (std::uint32_t c = 0; c < channels; ++c)
+        std::fill (destination[c], destination[c] + length, 0.0f);
+
+    if (length == 0)
+        return;
+
+    const auto* b = root;
+    do
+    {
+        for (std::uint32_t c = 0; c < channels && c < b->channels; ++c)
+        {
+            if (! b->hasAudio())
+                break;
+
+            // A block may run over the loop's end and go on at its start.
+            const auto start = b->start % length;
+            const auto first = std::min (b->count, length - start);
+            std::copy (b->buffer[c], b->buffer[c] + first, destination[c] + start);
+            std::copy (b->buffer[c] + first, b->buffer[c] + std::min (b->count, length), destination[c]);
+        }
+        b = b->next;
+    } while (b != nullptr && b != root);
 }
 
 } // namespace Work::SampleChain

@@ -173,6 +173,17 @@ namespace SampleChain
                                    std::uint32_t n, Direction direction, GainRamp* ramp,
                                    std::uint32_t capacity = 0) noexcept;
 
+    /** [message, audio callback held off] A new chain of length samples per channel copied from
+        samples (length at least 1): audio in blocks of chunkSamples, runs of silence (+0.0) as
+        silent blocks. Null, with nothing kept, when the memory could not be had. */
+    [[nodiscard]] SampleBlock* createFrom (MemorySystem::Allocator& memory, std::uint32_t channels, std::uint32_t length,
+                                           const float* const* samples) noexcept;
+
+    /** [any] Copies the whole loop of block's chain, from position 0, into channels buffers of its
+        length; silent stretches come out as zeros. The caller makes sure nothing changes the
+        chain meanwhile. */
+    void copyOut (const SampleBlock* block, float* const* destination, std::uint32_t channels) noexcept;
+
     /** Drops the first count - remaining samples of a forward cursor. */
     void advanceCursor (BlockCursor& cursor, std::uint32_t remaining, std::uint32_t loopLength) noexcept;
 

@@ -135,6 +135,7 @@ int VarnoloLooper::process (const float* const* inputs, float* const* outputs, i
     blockSize = numSamples;
     restarted = false;
     applyClockShape();
+    takeAskedImage();
 
     if (current->hasMainLoop() && current->mainLoopLength() > 0)
         clockStart = current->getPosition() % current->mainLoopLength();
@@ -165,6 +166,133 @@ int VarnoloLooper::process (const float* const* inputs, float* const* outputs, i
 
     applyMuteAndSolo (outputs, numSamples);
     return 0;
+}
+
+void VarnoloLooper::askForImage (LoopSetImage& image) noexcept
+{
+    askedImage.store (&image, std::memory_order_relaxed);
+    imageState.store (ImageState::asked, std::memory_order_release);
+}
+
+VarnoloLooper::ImageState VarnoloLooper::takeImageNow (LoopSetImage& image) noexcept
+{
+    std::optional<CallbackDisabler::ScopedDisable> hold;
+    if (gate != nullptr)
+        hold.emplace (*gate);
+
+    imageState.store (ImageState::idle, std::memory_order_release);
+    askedImage.store (nullptr, std::memory_order_relaxed);
+
+    if (isRecording())
+        return ImageState::recording;
+    if (captureImage (image))
+        return ImageState::taken;
+    return image.loops.size() >= std::size_t (LoopSetImage::maxLoops) ? ImageState::tooMany : ImageState::recording;
+}
+
+void VarnoloLooper::takeAskedImage() noexcept
+{
+    if (imageState.load (std::memory_order_acquire) != ImageState::asked)
+        return;
+
+    auto* image = askedImage.load (std::memory_order_relaxed);
+    if (image == nullptr)
+        return;
+
+    // A recording the performer still holds is refused; one that is only finishing its tail,
+    // or a stop or restart on its way, is waited for.
+    if (isRecording())
+    {
+        imageState.store (ImageState::recording, std::memory_order_release);
+        return;
+    }
+    if (deferred.front() != nullptr)
+        return;
+
+    const auto taken = captureImage (*image);
+    if (! taken && image->loops.size() < std::size_t (LoopSetImage::maxLoops))
+        return; // a loop is finishing its recording: the next block
+
+    auto expected = ImageState::asked;
+    imageState.compare_exchange_strong (expected, taken ? ImageState::taken : ImageState::tooMany,
+                                        std::memory_order_acq_rel);
+}
+
+bool VarnoloLooper::captureImage (LoopSetImage& image) noexcept
+{
+    if (! current->capture (image))
+        return false;
+
+    image.playing = playing;
+    image.reversed = reverse;
+    image.nextLoop = loopKind;
+    image.muteMask = muteMask;
+    image.soloMask = soloMask;
+    image.toMainMask = toMainMask;
+    image.appliedMuteMask = appliedMuteMask;
+    image.cursors = cursors != nullptr ? cursors->get() : 0;
+    image.editCount = editCount.load (std::memory_order_relaxed);
+    return true;
+}
+
+VarnoloLooper::RestoreResult VarnoloLooper::restoreImage (const LoopSetImage& image, bool clearFirstIfNeeded)
+{
+    if (loopsHeld)
+        return RestoreResult::held;
+    if (! image.isConsistent())
+        return RestoreResult::inconsistent;
+
+    auto result = RestoreResult::restored;
+    {
+        std::optional<CallbackDisabler::ScopedDisable> hold;
+        if (gate != nullptr)
+            hold.emplace (*gate);
+
+        if (isRecording())
+            return RestoreResult::recording;
+
+        bool restored = current->restore (image);
+        if (! restored)
+            result = RestoreResult::noRoom;
+        if (! restored && clearFirstIfNeeded)
+        {
+            // Channels that do not fit this looper fail again: then the old loops stay.
+            if (! current->fits (image))
+                return RestoreResult::inconsistent;
+            current->clear();
+            restored = current->restore (image);
+            result = restored ? RestoreResult::restored : RestoreResult::cleared;
+        }
+
+        if (restored)
+        {
+            playing = image.playing;
+            reverse = image.reversed;
+            loopKind = image.nextLoop;
+            muteMask = image.muteMask;
+            soloMask = image.soloMask;
+            toMainMask = image.toMainMask;
+            appliedMuteMask = image.appliedMuteMask;
+            pendingConfirmation = 0;
+            pendingClockShape.store (0, std::memory_order_relaxed);
+            deferred.clear();
+            fadeOutAll = fadeInAll = false;
+            if (cursors != nullptr)
+                cursors->set (image.cursors);
+            if (auto* manager = clockManager())
+                manager->reset();
+            for (int bus = 0; bus < std::min (32, getOutputBuses()); ++bus)
+            {
+                const bool on = (toMainMask & (1u << bus)) != 0;
+                if (mixer != nullptr)
+                    mixer->setBusReturnEnabled (bus, on);
+                postNotice (NoticeCode::toMainChanged, bus, on ? 1 : 0);
+            }
+        }
+    }
+
+    editCount.fetch_add (1, std::memory_order_relaxed);
+    return result;
 }
 
 bool VarnoloLooper::runDeferredActions() noexcept
@@ -200,6 +328,7 @@ bool VarnoloLooper::runDeferredActions() noexcept
 
             case Kind::undo:
                 deferred.consumeFront();
+                editCount.fetch_add (1, std::memory_order_relaxed);
                 followUndoneLoop (current->undo());
                 break;
 
@@ -225,8 +354,11 @@ void VarnoloLooper::runCommands() noexcept
     // stop from either holds every later command back until the next block.
     for (auto* queue : { &messageCommands, &commands })
         while (auto* command = queue->pop())
+        {
+            editCount.fetch_add (1, std::memory_order_relaxed);
             if (execute (*command) == Flow::stop)
                 return;
+        }
 }
 
 void VarnoloLooper::buildStatus() noexcept
@@ -383,13 +515,23 @@ bool VarnoloLooper::runRequestedWork (LooperView* view)
 {
     const auto work = requestedWork.exchange (0, std::memory_order_acquire);
 
-    if ((work & resetLoopsWork) != 0)
+    auto ran = work;
+
+    // The loops of an image being written stay until the file is done: the reset waits.
+    if ((work & resetLoopsWork) != 0 && loopsHeld)
+    {
+        requestedWork.fetch_or (resetLoopsWork, std::memory_order_release);
+        ran &= ~resetLoopsWork;
+    }
+    else if ((work & resetLoopsWork) != 0)
+    {
         resetAllLoops (view);
+    }
 
     if ((work & resetMixWork) != 0)
         resetMix (view);
 
-    return work != 0;
+    return ran != 0;
 }
 
 void VarnoloLooper::resetAllLoops (LooperView* view)
@@ -415,6 +557,7 @@ void VarnoloLooper::resetAllLoops (LooperView* view)
             cursors->resetCursors();
     }
 
+    editCount.fetch_add (1, std::memory_order_relaxed);
     if (view != nullptr)
         view->loopsWereReset = true;
 }

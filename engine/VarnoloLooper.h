@@ -135,6 +135,57 @@ public:
     /** [message] Mute, solo and bus routing back to their defaults, under the callback gate. */
     void resetMix (LooperView* view);
 
+    // Sessions. An image of the performance is taken between two blocks on the audio thread,
+    // which never waits for it: the message thread asks, and reads the answer on a later tick.
+
+    /** Where an asked-for image stands. */
+    enum class ImageState
+    {
+        idle,      // nothing asked
+        asked,     // waiting for a block where no loop records
+        taken,     // the image is filled in
+        recording, // refused: a loop is being recorded
+        tooMany    // refused: more loops than an image holds
+    };
+
+    /** [message] Asks for image (reserved) to be filled in at the start of the next block that
+        has no recording going on; a recording that is only finishing is waited for. */
+    void askForImage (LoopSetImage& image) noexcept;
+    [[nodiscard]] ImageState getImageState() const noexcept { return imageState.load (std::memory_order_acquire); }
+    /** [message] Withdraws any request and fills image at once, under the callback gate: for
+        when no blocks run (no device), so that nothing waits for an answer that cannot come.
+        The image stays the caller's until the answer came or this was called. */
+    ImageState takeImageNow (LoopSetImage& image) noexcept;
+
+    /** [audio, or message while the audio callback cannot run] Fills image now; false when a
+        loop records or there are too many. */
+    bool captureImage (LoopSetImage& image) noexcept;
+
+    enum class RestoreResult
+    {
+        restored,
+        recording,    // refused: a loop is being recorded
+        held,         // refused: the loops are held for a save
+        inconsistent, // refused: the image does not fit together or does not fit the channels
+        noRoom,       // the loops did not fit in the sample memory
+        cleared       // they did not fit beside the old ones, which went, and not alone either
+    };
+
+    /** [message] Replaces the performance with image, under the callback gate: the loops are
+        built before the old ones go, so a failure changes nothing. When that fails for want of
+        memory and clearFirstIfNeeded is set, the old loops go first and the image is built in
+        the freed memory (a failure then leaves no loops: cleared). */
+    RestoreResult restoreImage (const LoopSetImage& image, bool clearFirstIfNeeded);
+
+    /** [message] While held, the loops of a taken image are read for a file: nothing destroys
+        them (a confirmed reset waits until they are let go). */
+    void holdLoops (bool shouldHold) noexcept { loopsHeld = shouldHold; }
+    [[nodiscard]] bool areLoopsHeld() const noexcept { return loopsHeld; }
+
+    /** [any] Counts the changes to the performance: every command and undo the looper ran, every
+        reset and restore. An image keeps the count it was taken at. */
+    [[nodiscard]] std::uint32_t getEditCount() const noexcept { return editCount.load (std::memory_order_relaxed); }
+
     /** Work the audio thread may request, as bits of one word. */
     static constexpr std::uint32_t resetLoopsWork = 1, resetMixWork = 2;
 
@@ -171,6 +222,7 @@ private:
 
     // Block stages
     bool runDeferredActions() noexcept;
+    void takeAskedImage() noexcept;
     void runCommands() noexcept;
     void buildStatus() noexcept;
     void applyMuteAndSolo (float* const* outputs, int n) noexcept;
@@ -264,6 +316,11 @@ private:
     // new report, bits 32-62 the bars, bits 0-31 the beats per bar.
     std::atomic<std::uint64_t> pendingClockShape { 0 };
     static_assert (std::atomic<std::uint64_t>::is_always_lock_free);
+
+    std::atomic<LoopSetImage*> askedImage { nullptr };
+    std::atomic<ImageState> imageState { ImageState::idle };
+    std::atomic<std::uint32_t> editCount { 0 };
+    bool loopsHeld = false; // [message]
 
     std::int32_t pendingConfirmation = 0;
     std::uint32_t muteMask = 0, soloMask = 0, toMainMask = 0, appliedMuteMask = 0;

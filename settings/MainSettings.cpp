@@ -56,8 +56,22 @@ namespace
         return texts;
     }
 
+    juce::StringArray sampleMemoryChoices()
+    {
+        juce::StringArray texts { "Automatic" };
+        for (auto mb : MainSettings::sampleMemoryChoicesMb)
+            texts.add (juce::String (mb) + " MB");
+        return texts;
+    }
+
     using enum BoolSetting::Default;
 } // namespace
+
+std::uint32_t MainSettings::getSampleMemoryMb() const noexcept
+{
+    const auto index = sampleMemoryMb.getIndex();
+    return index >= 1 && index <= int (std::size (sampleMemoryChoicesMb)) ? sampleMemoryChoicesMb[index - 1] : 0;
+}
 
 juce::String MainSettings::getApplicationName()
 {
@@ -82,6 +96,7 @@ MainSettings::MainSettings (const juce::String& folder, const juce::StringArray&
     , handOverRecordingOnMove (addBool (all, "handOverRecordingOnMove", "Hand a recording over when its cursor moves", off))
     , controllersFlipToggles (addBool (all, "controllersFlipToggles", "Controllers always flip on/off controls", off))
     , showPlayResyncButton (addBool (all, "showPlayResyncButton", "Show the play/resync button", off))
+    , sampleMemoryMb (addChoice (all, "sampleMemoryMb", "Sample memory (from the next start)", sampleMemoryChoices(), 0))
 {
     juce::PropertiesFile::Options options;
     options.applicationName = getApplicationName();

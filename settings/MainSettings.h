@@ -18,7 +18,7 @@ namespace Work
 
     MainSettings owns the juce::ApplicationProperties through which every part reaches
     the one settings file (device state, window state and MIDI assignments are kept there
-    by their own parts). At construction it loads the thirteen options and writes their
+    by their own parts). At construction it loads the fourteen options and writes their
     normalised texts back, so a file with stale or garbled entries is sane again on the
     next save. The options dialog edits the records' Values; valueChanged keeps each
     record's derived state current and tells the listeners which option changed.
@@ -88,6 +88,13 @@ public:
     BoolSetting& handOverRecordingOnMove;
     BoolSetting& controllersFlipToggles;
     BoolSetting& showPlayResyncButton;
+    ChoiceSetting& sampleMemoryMb;
+
+    /** The sample memory chosen, in megabytes; 0 for the automatic size. */
+    [[nodiscard]] std::uint32_t getSampleMemoryMb() const noexcept;
+
+    /** The choices of the sample memory option after the automatic one, in megabytes. */
+    static constexpr std::uint32_t sampleMemoryChoicesMb[] = { 256, 512, 1024, 1536, 2048, 3072, 4000 };
 
     /** The latency offset in milliseconds: the chosen text is its index. */
     [[nodiscard]] int getLatencyOffsetMs() const noexcept { return latencyOffsetMs.getIndex(); }

@@ -7,6 +7,7 @@
 #   mixer    <- engine
 #   midi     <- engine, mixer
 #   settings <- nothing of ours
+#   session  <- engine, mixer
 #   audio    <- engine, mixer, midi, settings
 #   gui      <- engine, mixer, midi, settings (not audio: the screen reaches the engine through
 #               the screen port in engine/, and never includes the looper itself)
@@ -20,9 +21,10 @@ declare -A allowed=(
   [mixer]="engine"
   [midi]="engine mixer"
   [settings]=""
+  [session]="engine mixer"
   [audio]="engine mixer midi settings"
   [gui]="engine mixer midi settings"
-  [app]="engine mixer midi settings audio gui resources"
+  [app]="engine mixer midi settings session audio gui resources"
 )
 layers="${!allowed[*]}"
 status=0

@@ -56,6 +56,7 @@ void expectDefaults (MainSettings& s)
     EXPECT_EQ (s.midiRepeatFilterMs.getIndex(), 0);
     EXPECT_EQ (s.latencyOffsetMs.getIndex(), 10);
     EXPECT_EQ (s.getLatencyOffsetMs(), 10);
+    EXPECT_EQ (s.getSampleMemoryMb(), 0u) << "the automatic size";
 }
 } // namespace
 
@@ -64,7 +65,7 @@ TEST_F (SettingsTest, FreshInstallationGivesDefaultsAndWritesEveryOption)
     {
         MainSettings settings (folder.getFullPathName());
         EXPECT_EQ (MainSettings::getInstance(), &settings);
-        ASSERT_EQ (settings.getAll().size(), 13u);
+        ASSERT_EQ (settings.getAll().size(), 14u);
         EXPECT_EQ (settings.getUserSettings().getFile(), settingsFile());
         expectDefaults (settings);
         EXPECT_EQ (settings.getMidiRepeatFilterMs(), -1);
@@ -85,12 +86,14 @@ TEST_F (SettingsTest, ChoicesSurviveASaveAndReload)
         settings.inputMonitoring.getValue() = settings.inputMonitoring.getChoices()[1];
         settings.durationButtonsMode.getValue() = settings.durationButtonsMode.getChoices()[2];
         settings.latencyOffsetMs.getValue() = "25";
+        settings.sampleMemoryMb.getValue() = "512 MB";
         settings.advanceCursorAfterRecording.getValue() = settings.advanceCursorAfterRecording.getChoices()[0];
         deliverChanges();
         settings.storeAll();
     }
 
     MainSettings settings (folder.getFullPathName());
+    EXPECT_EQ (settings.getSampleMemoryMb(), 512u);
     EXPECT_TRUE (settings.inputMonitoring.isOn());
     EXPECT_FALSE (settings.advanceCursorAfterRecording.isOn());
     EXPECT_EQ (settings.durationButtonsMode.getIndex(), 2);

@@ -5,6 +5,7 @@
 // writes what it gives as WAV files. See --help, and the README for the script format.
 #include "OfflineRenderer.h"
 #include "RenderScript.h"
+#include "RenderSessions.h"
 #include "audio/BufferPatch.h"
 #include "engine/MemorySystem.h"
 
@@ -39,6 +40,8 @@ const char* const usage =
     "  --pool-mb N               the sample memory, 1 to 4096 MB (default 256)\n"
     "  --cursors N               record cursors, 1 or 2 (default 1)\n"
     "  --status FILE             the looper's status after every block, one line a block\n"
+    "  --session DIR             start from the session saved in DIR\n"
+    "  --save-session DIR        save the performance as it stands after the last block to DIR\n"
     "  --help                    this text\n";
 
 /** The options the tool knows; every one takes a value. */
@@ -55,7 +58,9 @@ const juce::StringArray knownOptions { "script",
                                        "latency-offset-ms",
                                        "pool-mb",
                                        "cursors",
-                                       "status" };
+                                       "status",
+                                       "session",
+                                       "save-session" };
 
 /** A whole number option within [lowest, highest], or fallback when absent; false when given
     but not such a number. */
@@ -233,11 +238,26 @@ int main (int argc, char** argv)
         };
     }
 
+    if (options["session"].isNotEmpty())
+        settings.atStart = [folder = here.getChildFile (options["session"]), rate] (Work::MainAudio& engine) {
+            return Work::RenderSessions::open (engine, folder, int (rate));
+        };
+    if (options["save-session"].isNotEmpty())
+        settings.atEnd = [folder = here.getChildFile (options["save-session"]), rate] (Work::MainAudio& engine) {
+            return Work::RenderSessions::save (engine, folder, int (rate));
+        };
+
     Work::MemorySystem::startEngineRuntime();
     if (Work::MemorySystem::startSampleMemoryOf (std::uint32_t (poolMb)) == 0)
         return failWith ("no memory for recording");
 
     auto result = Work::renderPerformance (input, script.commands, settings);
+    if (result.error.isNotEmpty())
+    {
+        Work::MemorySystem::stopSampleMemory();
+        Work::MemorySystem::stopEngineRuntime();
+        return failWith (result.error);
+    }
 
     bool written = writeWav (outFile, result.output, rate) && (status == nullptr || status->getStatus().wasOk());
     for (std::size_t c = 0; c < result.stems.size() && written; ++c)

@@ -37,6 +37,14 @@ RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std
     const auto size = std::size_t (blockSize);
     std::vector<float> left (size), right (size), inLeft (size), inRight (size);
     auto next = script.begin();
+
+    if (settings.atStart)
+        if (result.error = settings.atStart (engine); result.error.isNotEmpty())
+        {
+            engine.teardownEngine();
+            return result;
+        }
+
     const auto millisecondsAt = [rate] (std::int64_t sample) { return std::int64_t (double (sample) * 1000.0 / rate); };
 
     for (int start = 0; start < totalSamples; start += blockSize)
@@ -83,6 +91,9 @@ RenderResult renderPerformance (const juce::AudioBuffer<float>& input, const std
             std::copy (engine.getBufferPatch().getPointers()[c], engine.getBufferPatch().getPointers()[c] + n,
                        result.stems[c].begin() + start);
     }
+
+    if (settings.atEnd)
+        result.error = settings.atEnd (engine);
 
     engine.teardownEngine();
     return result;

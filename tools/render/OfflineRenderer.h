@@ -14,12 +14,15 @@
 namespace Work
 {
 
+class MainAudio;
+
 /** What a performance gives: the stereo output and, when asked for, each loop channel before
     the mixer. */
 struct RenderResult
 {
     juce::AudioBuffer<float> output;
     std::vector<std::vector<float>> stems;
+    juce::String error; // why the render stopped early, if it did
 };
 
 /** How a performance is run: the blocks, and what a device would report to the engine. */
@@ -32,6 +35,10 @@ struct RenderSettings
     int latencyOffsetMs = 0;
     int cursors = 1; // record cursors: 1 or 2
     bool keepStems = false;
+
+    /** Called with the engine before the first block and after the last (to start from a session,
+        to save one); a message in the answer ends the render there, reported in the result. */
+    std::function<juce::String (MainAudio&engine)> atStart, atEnd;
 
     /** Called after every block with the block's first sample and the looper's status of it. */
     std::function<void (std::int64_t sample, const LooperState& status)> onStatus;

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 the Varnolo developers
+# Sessions through the render tool: a saved session opens again, and every way a session can be
+# damaged or a save can fail is refused with the file and the reason, with nothing half-loaded
+# and the previous session left whole.
+set -u
+tool="$1"
+work=$(mktemp -d)
+chmod 755 "$work"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+digest() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 md5sum | md5sum | cut -c1-32); }
+
+# A main loop of three seconds and a secondary loop over it: a little more than a megabyte.
+cat > "$work/take.txt" <<'SCRIPT'
+4800 punch 0 1 0
+148800 punch 0 1 0
+150000 punch 0 1 0
+160000 punch 0 1 0
+SCRIPT
+render() { "$tool" --script "$work/take.txt" --out "$work/out.wav" --signal noise --seconds 4 "$@"; }
+render --save-session "$work/song" > "$work/log" 2>&1 || fail "the save failed: $(cat "$work/log")"
+[[ -s "$work/song/session.xml" && -s "$work/song/loop-0001.wav" && -s "$work/song/loop-0002.wav" ]] ||
+  fail "the session folder lacks its files: $(ls "$work/song")"
+grep -q 'format="1"' "$work/song/session.xml" || fail "the document has no format number"
+before=$(digest "$work/song")
+
+: > "$work/none.txt"
+opened() { "$tool" --script "$work/none.txt" --out "$work/resumed.wav" --signal noise --seconds 1 --session "$@"; }
+opened "$work/song" > "$work/log" 2>&1 || fail "the saved session did not open: $(cat "$work/log")"
+
+# Each damage refused, naming what is wrong, and no output written.
+refused() { # refused CASE-FOLDER EXPECTED-TEXT [more render options]
+  local folder=$1 text=$2
+  shift 2
+  rm -f "$work/resumed.wav"
+  if opened "$folder" "$@" > "$work/log" 2>&1; then fail "$folder was opened: $text expected"; fi
+  grep -q -- "$text" "$work/log" || fail "refusing $folder: '$(cat "$work/log")', not '$text'"
+  [[ ! -e "$work/resumed.wav" ]] || fail "refusing $folder, the render still ran"
+}
+damaged() { rm -rf "$work/$1" && cp -r "$work/song" "$work/$1"; }
+
+damaged cut && truncate -s -400 "$work/cut/loop-0002.wav"
+refused "$work/cut" "loop-0002.wav is cut short"
+damaged missing && rm "$work/missing/loop-0001.wav"
+refused "$work/missing" "loop-0001.wav is missing"
+damaged format && sed -i 's/format="1"/format="7"/' "$work/format/session.xml"
+refused "$work/format" "its format is number 7"
+damaged garbled && printf '<VARNOLO_SESSION format="1"' > "$work/garbled/session.xml"
+refused "$work/garbled" "session.xml cannot be read"
+damaged outside && sed -i 's|file="loop-0001.wav"|file="../take.txt"|' "$work/outside/session.xml"
+refused "$work/outside" "not a file name of its own"
+refused "$work/song" "recorded at 48000 Hz and the device runs at 44100 Hz" --rate 44100
+refused "$work/song" "MB of sample memory" --pool-mb 1
+
+# A save into a folder the program may not write: said, and nothing else changed.
+if [[ $(id -u) -eq 0 ]] && command -v setpriv > /dev/null; then
+  mkdir -p "$work/locked" && cp -r "$work/song" "$work/locked/song" && chmod 555 "$work/locked"
+  chmod -R a+rX "$work"
+  locked_before=$(digest "$work/locked/song")
+  if setpriv --reuid=65534 --regid=65534 --clear-groups "$tool" --script "$work/take.txt" --out /tmp/varnolo-locked-$$.wav \
+    --signal noise --seconds 4 --save-session "$work/locked/song" > "$work/log" 2>&1; then
+    fail "a save into a folder without write permission was reported as done"
+  fi
+  rm -f /tmp/varnolo-locked-$$.wav
+  grep -q "could not create" "$work/log" || fail "no reason for the refused save: $(cat "$work/log")"
+  [[ $(digest "$work/locked/song") == "$locked_before" ]] || fail "the refused save changed the session"
+fi
+
+# A disk that fills during the save (a file size limit): the earlier session stays whole.
+if (trap '' XFSZ; ulimit -f 100; render --save-session "$work/song") > "$work/log" 2>&1; then
+  fail "a save that ran out of room was reported as done"
+fi
+grep -q "is the disk full" "$work/log" || fail "no reason for the failed save: $(cat "$work/log")"
+[[ $(digest "$work/song") == "$before" ]] || fail "the failed save changed the earlier session"
+[[ ! -e "$work/song.saving" ]] || fail "the failed save left its folder behind"
+
+# What a crash in the middle of a save leaves (a new folder never swapped in) does not matter:
+# the session opens, and the next save clears it away.
+mkdir -p "$work/song.saving" && echo half > "$work/song.saving/loop-0001.wav"
+opened "$work/song" > "$work/log" 2>&1 || fail "the session did not open beside a crashed save: $(cat "$work/log")"
+render --save-session "$work/song" > "$work/log" 2>&1 || fail "saving over a crashed save failed: $(cat "$work/log")"
+[[ ! -e "$work/song.saving" ]] || fail "the crashed save's folder is still there"
+[[ $(digest "$work/song") == "$before" ]] || fail "the same performance saved again differs"
+
+echo "PASS: sessions save, open, and refuse damage with the reason"
