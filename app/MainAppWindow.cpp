@@ -50,8 +50,15 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
     knownPlugins.addChangeListener (this);
 
     sessions = std::make_unique<SessionController> (engine, settingsFile);
-    sessions->onChange = [this] { updateTitle(); };
+    sessions->onChange = [this] {
+        updateTitle();
+        if (sessionManager != nullptr)
+            sessionManager->setDirty (sessions->hasUnsavedChanges());
+    };
     sessions->loopsExist = [this] { return mainContent != nullptr && mainContent->getMainComponent().hasLoops(); };
+    sessions->tempoMilliBpm = [this] {
+        return mainContent != nullptr ? mainContent->getMainComponent().getView().tempoMilliBpm : 0;
+    };
 
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
     configureFrame (*this);
@@ -68,6 +75,7 @@ MainAppWindow::~MainAppWindow()
         delete optionsDialog.getComponent();
 
     settings.removeListener (this);
+    sessionManager = nullptr;
     sessions = nullptr; // a save under way is finished first
     closeContent();
     knownPlugins.removeChangeListener (this);
@@ -122,6 +130,7 @@ void MainAppWindow::buildContent()
     };
     screen.onTransportShown = [this] (bool playing) { showPlayingMenus (playing); };
     screen.onTitleChanged = [this] (const juce::String& title) { setName (title); };
+    mainContent->sessionManaged = sessionManager != nullptr;
     mainContent->onSessionCommand = [this] (MainContentComponent::CommandId command) { runSessionCommand (command); };
     mainContent->recentSessions = [this] { return sessions->getRecentSessions(); };
     mainContent->onOpenRecent = [this] (const juce::File& folder) { openSession (folder, true); };
@@ -406,6 +415,39 @@ void MainAppWindow::runSessionCommand (MainContentComponent::CommandId command)
         case MainContentComponent::saveSessionAs: saveSession (true); return;
         default: return;
     }
+}
+
+void MainAppWindow::connectSessionManager (const juce::String& url)
+{
+    if (sessions == nullptr)
+        return;
+
+    NsmClient::Handlers handlers;
+    handlers.open = [this] (const juce::File& folder, const juce::String&) -> juce::String {
+        // A folder the manager names for the first time starts an empty session there.
+        if (folder.getChildFile (SessionDocument::fileName).existsAsFile())
+            return sessions->open (folder);
+        if (sessions->isSaving())
+            return "A save is being written.";
+        sessions->startNew();
+        sessions->setFolder (folder);
+        return {};
+    };
+    handlers.save = [this] (std::function<void (const juce::String&)> done) {
+        if (sessions->getFolder() == juce::File())
+            return done ("The session manager has not named a folder yet.");
+        sessions->save (sessions->getFolder(), std::move (done));
+    };
+    handlers.showWindow = [this] (bool show) {
+        setVisible (show);
+        if (show)
+            toFront (true);
+    };
+
+    const auto executable = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFileName();
+    sessionManager = NsmClient::announce (url, executable, std::move (handlers), isVisible());
+    if (mainContent != nullptr)
+        mainContent->sessionManaged = sessionManager != nullptr;
 }
 
 bool MainAppWindow::openSession (const juce::File& folder, bool askFirst)

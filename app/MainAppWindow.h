@@ -8,6 +8,7 @@
 #include "SessionController.h"
 #include "audio/EngineRuntime.h"
 #include "gui/midi/MidiLogWindow.h"
+#include "session/NsmClient.h"
 #include "settings/MainSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -97,6 +98,10 @@ public:
     /** Runs New, Open, Save or Save As from the menu or its keys. */
     void runSessionCommand (MainContentComponent::CommandId command);
 
+    /** Becomes the client of the session manager at url (from NSM_URL): the manager chooses the
+        session's folder and when to save, so the menu keeps only Save. */
+    void connectSessionManager (const juce::String& url);
+
     /** Opens the session in folder after asking about unsaved loops when askFirst; says why in a
         message box when it cannot. True when it was opened. */
     bool openSession (const juce::File& folder, bool askFirst);
@@ -129,6 +134,7 @@ private:
     MidiInputCallbackManager& midiInput;
     EngineRuntime engine;
     std::unique_ptr<SessionController> sessions; // made after the engine, gone before it
+    std::unique_ptr<NsmClient> sessionManager;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
     std::unique_ptr<MainContentComponent> mainContent;

@@ -113,6 +113,7 @@ void SessionController::write()
     stage = Stage::writing;
     const auto mix = currentMix();
     auto document = SessionDocument::of (image, mix, sampleRate());
+    document.tempoMilliBpm = tempoMilliBpm ? juce::jlimit (0, 1000000, tempoMilliBpm()) : 0;
     const auto editCount = image.editCount;
 
     // The writing thread reads the held loops' samples and the files; nothing else.
@@ -164,7 +165,8 @@ juce::String SessionController::open (const juce::File& folderToUse)
     if (! loaded.has_value())
         return error;
 
-    if (auto why = SessionFolder::restore (*loaded, *looper, audio->getLoopMixerSet(), audio->getBusMixerSet());
+    if (auto why = SessionFolder::restore (*loaded, *looper, audio->getLoopMixerSet(), audio->getBusMixerSet(),
+                                           SessionFolder::Transport::stopped);
         why.isNotEmpty())
         return why;
 

@@ -69,6 +69,10 @@ public:
     /** Whether the performance holds any loop, as the screen last saw; set by the window. */
     std::function<bool()> loopsExist;
 
+    /** The tempo the screen shows, in thousandths of a beat per minute (0: none), kept in the
+        document for other programs to read; set by the window. */
+    std::function<int()> tempoMilliBpm;
+
 private:
     enum class Stage
     {

@@ -48,8 +48,11 @@ void VarnoloApplication::initialise (const juce::String& commandLine)
     layoutMap = std::make_unique<LayoutMap>();
     mainWindow = std::make_unique<MainAppWindow> (*settings, midiInput);
 
-    // varnolo [SESSION_FOLDER]: opened once the device runs, so that its sample rate is known.
-    if (const auto folder = commandLine.unquoted().trim(); folder.isNotEmpty() && ! folder.startsWith ("-"))
+    // Under a session manager, the manager names the session; else varnolo [SESSION_FOLDER]
+    // opens one once the device runs, so that its sample rate is known.
+    if (const auto managerUrl = juce::SystemStats::getEnvironmentVariable ("NSM_URL", {}); managerUrl.isNotEmpty())
+        mainWindow->connectSessionManager (managerUrl);
+    else if (const auto folder = commandLine.unquoted().trim(); folder.isNotEmpty() && ! folder.startsWith ("-"))
         juce::Timer::callAfterDelay (500, [this, path = folder] {
             if (mainWindow != nullptr)
                 mainWindow->openSession (juce::File::getCurrentWorkingDirectory().getChildFile (path), false);

@@ -348,6 +348,21 @@ bool VarnoloLooper::runDeferredActions() noexcept
     return true;
 }
 
+bool VarnoloLooper::changesThePerformance (std::int32_t type) noexcept
+{
+    // Playing, moving about and the clock leave what a session keeps as it was.
+    switch (type)
+    {
+        case CommandCode::startStop:
+        case CommandCode::resync:
+        case CommandCode::cursorStep:
+        case CommandCode::stripClick:
+        case CommandCode::tapTempo:
+        case CommandCode::clockOutput: return false;
+        default: return true;
+    }
+}
+
 void VarnoloLooper::runCommands() noexcept
 {
     // The message thread's queue first: keys and menus are rarer than buttons and MIDI, and a
@@ -355,7 +370,8 @@ void VarnoloLooper::runCommands() noexcept
     for (auto* queue : { &messageCommands, &commands })
         while (auto* command = queue->pop())
         {
-            editCount.fetch_add (1, std::memory_order_relaxed);
+            if (changesThePerformance (command->type))
+                editCount.fetch_add (1, std::memory_order_relaxed);
             if (execute (*command) == Flow::stop)
                 return;
         }

@@ -182,8 +182,9 @@ public:
     void holdLoops (bool shouldHold) noexcept { loopsHeld = shouldHold; }
     [[nodiscard]] bool areLoopsHeld() const noexcept { return loopsHeld; }
 
-    /** [any] Counts the changes to the performance: every command and undo the looper ran, every
-        reset and restore. An image keeps the count it was taken at. */
+    /** [any] Counts the changes to the performance: every command the looper ran but those that
+        only play, move a cursor or touch the clock, every undo, reset and restore. An image keeps
+        the count it was taken at. */
     [[nodiscard]] std::uint32_t getEditCount() const noexcept { return editCount.load (std::memory_order_relaxed); }
 
     /** Work the audio thread may request, as bits of one word. */
@@ -223,6 +224,7 @@ private:
     // Block stages
     bool runDeferredActions() noexcept;
     void takeAskedImage() noexcept;
+    [[nodiscard]] static bool changesThePerformance (std::int32_t type) noexcept;
     void runCommands() noexcept;
     void buildStatus() noexcept;
     void applyMuteAndSolo (float* const* outputs, int n) noexcept;

@@ -13,12 +13,14 @@ bash "$root/scripts/install-deps.sh" --tests
 build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNOLO_FUZZ=ON -DVARNOLO_BENCH=OFF -DVARNOLO_WERROR=OFF
-cmake --build "$build" --target fuzz_key_list fuzz_mapping_file fuzz_midi_stream -j "$(nproc)"
+cmake --build "$build" --target fuzz_key_list fuzz_mapping_file fuzz_midi_stream fuzz_session_document -j "$(nproc)"
 
 status=0
-for target in fuzz_key_list fuzz_mapping_file fuzz_midi_stream; do
+for target in fuzz_key_list fuzz_mapping_file fuzz_midi_stream fuzz_session_document; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
+  # Seeds of the target's own kept in the repository, where there are any.
+  if [[ -d "$root/tests/fuzz/seeds/$target" ]]; then cp -n "$root/tests/fuzz/seeds/$target"/* "$corpus"/; fi
   echo "== $target for $seconds s"
   if ! (cd "$build" && "./tests/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 \
         "$corpus" 2>&1 | grep -E "stat::number_of_executed_units|ERROR|SUMMARY|Done [0-9]+ runs"); then

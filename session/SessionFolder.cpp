@@ -197,9 +197,19 @@ juce::String save (const juce::File& folder, SessionDocument document)
     return {};
 }
 
-juce::String restore (Loaded& loaded, VarnoloLooper& looper, MixerChannelSet* loopMix, MixerChannelSet* busMix)
+juce::String restore (Loaded& loaded, VarnoloLooper& looper, MixerChannelSet* loopMix, MixerChannelSet* busMix,
+                      Transport transport)
 {
     loaded.pointAtAudio();
+    if (auto& image = loaded.document.looper; transport == Transport::stopped)
+    {
+        // As a stop leaves it: every loop at its start.
+        image.playing = false;
+        image.position = 0;
+        for (auto& loop : image.loops)
+            loop.position = 0;
+    }
+
     using Result = VarnoloLooper::RestoreResult;
     switch (looper.restoreImage (loaded.document.looper, true))
     {

@@ -53,11 +53,19 @@ namespace SessionFolder
     [[nodiscard]] std::optional<Loaded> open (const juce::File& folder, int sampleRate, std::uint64_t poolBytes,
                                               juce::String& error);
 
+    /** How an opened session's transport stands: as it was saved (a render that goes on where
+        the saved one ended), or stopped at the start of the cycle, ready for the performer. */
+    enum class Transport
+    {
+        asSaved,
+        stopped
+    };
+
     /** [message] Puts a session read whole in place of the performance: the looper's loops (built
         before the old ones go; when the pool cannot hold both, the old ones go first) and the
         mix. An empty string on success. */
     [[nodiscard]] juce::String restore (Loaded& loaded, VarnoloLooper& looper, MixerChannelSet* loopMix,
-                                        MixerChannelSet* busMix);
+                                        MixerChannelSet* busMix, Transport transport);
 
     /** Sample memory the image's loops take, at most (blocks and bookkeeping included). */
     [[nodiscard]] std::uint64_t bytesNeeded (const LoopSetImage& image) noexcept;

@@ -26,7 +26,7 @@ namespace
 juce::String AboutBoxComponent::librariesText()
 {
     return "Built on " + juce::SystemStats::getJUCEVersion()
-           + " (GNU GPL v3, its core and audio modules ISC). It links JACK and ALSA (GNU LGPL 2.1 or later), "
+           + " (GNU GPL v3, its core and audio modules ISC). It links JACK, ALSA and liblo (GNU LGPL 2.1 or later), "
              "FreeType (FreeType licence), libpng (libpng licence), libjpeg-turbo (IJG and BSD), "
              "FLAC, Ogg and Vorbis (BSD) and zlib (zlib licence).";
 }

@@ -283,15 +283,25 @@ TEST_F (AudioFrame, TheAudioCallbackNeverTouchesTheHeap)
         device.processBlock (block.inputs(), 2, block.outputs(), 2, 256, timeMs, 48000.0f);
     };
 
+    // A save's image of the performance, taken by the audio thread between two blocks.
+    LoopSetImage image;
+    image.reserve();
+
     run (0); // the first block: nothing left to set up
     Testing::ScopedRealTimeSection section;
     for (int b = 1; b < 900; ++b)
+    {
+        if (b == 590)
+            looper->askForImage (image);
         run (b);
+    }
     const juce::AudioIODeviceCallbackContext context {};
     device.audioDeviceIOCallbackWithContext (block.inputs(), 2, block.outputs(), 2, 256, context);
     EXPECT_EQ (section.heapCalls(), 0);
 
     EXPECT_TRUE (looper->getCurrentPart().hasMainLoop()) << "the performance recorded loops";
+    EXPECT_EQ (looper->getImageState(), VarnoloLooper::ImageState::taken);
+    EXPECT_GE (image.loops.size(), 3u) << "the image holds the main loop and the loops after it";
     EXPECT_TRUE (clock.getShape().ticksPerLoop > 0) << "the clock took the tapped tempo";
     EXPECT_TRUE (looper->runRequestedWork (nullptr)) << "the performance ran to its end, the reset asked for twice";
     for (auto* command : std::initializer_list<MidiCommands::MidiGuiListener*> { &punch, &mute, &volume })

@@ -17,7 +17,8 @@ juce::String open (MainAudio& engine, const juce::File& folder, int sampleRate)
     auto loaded = SessionFolder::open (folder, sampleRate, memory != nullptr ? memory->getCapacity() : 0, error);
     if (! loaded.has_value())
         return error;
-    return SessionFolder::restore (*loaded, *engine.getLooper(), engine.getLoopMixerSet(), engine.getBusMixerSet());
+    return SessionFolder::restore (*loaded, *engine.getLooper(), engine.getLoopMixerSet(), engine.getBusMixerSet(),
+                                   SessionFolder::Transport::asSaved);
 }
 
 juce::String save (MainAudio& engine, const juce::File& folder, int sampleRate)
