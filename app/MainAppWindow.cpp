@@ -538,8 +538,12 @@ void MainAppWindow::optionChanged (Setting&)
     // screen shows the new options at once; changes from elsewhere reach the engine directly.
     if (settings.isOptionsDialogOpen())
     {
+        if (sessions != nullptr)
+            sessions->engineWillChange();
         closeContent();
         buildContent();
+        if (sessions != nullptr)
+            sessions->engineChanged();
 
         // The rebuilt window came to the front: the dialog belongs above it.
         if (optionsDialog != nullptr)

@@ -149,6 +149,25 @@ void SessionController::finishSave (const juce::String& error, std::uint32_t edi
         done (error);
 }
 
+void SessionController::engineWillChange()
+{
+    cleanBeforeRebuild = ! hasUnsavedChanges();
+    if (stage == Stage::waitingForImage)
+        finishSave ("The save was called off by a change of options: save again.", 0, {});
+    else if (stage == Stage::writing && writer.joinable())
+        writer.join(); // its answer arrives as ever, after the rebuild
+}
+
+void SessionController::engineChanged()
+{
+    if (auto* looper = engine.getLooper(); looper != nullptr && cleanBeforeRebuild)
+    {
+        savedEditCount = looper->getEditCount();
+        savedMix = currentMix();
+    }
+    changed = true;
+}
+
 juce::String SessionController::open (const juce::File& folderToUse)
 {
     auto* looper = engine.getLooper();

@@ -55,6 +55,13 @@ public:
         nothing changed, unless it says so). */
     juce::String open (const juce::File& folderToUse);
 
+    /** The engine is about to be rebuilt (an option changed): a save waiting for its image is
+        called off (and says so); one being written is finished first, its loops still there. */
+    void engineWillChange();
+
+    /** The engine was rebuilt: a performance that was saved stays so. */
+    void engineChanged();
+
     /** Forgets the session: every loop goes, the mix is kept, the title has no name. */
     void startNew();
 
@@ -93,7 +100,7 @@ private:
     juce::File folder, target;
     std::uint32_t savedEditCount = 0;
     MixImage savedMix;
-    bool lastShownDirty = false, changed = true;
+    bool lastShownDirty = false, changed = true, cleanBeforeRebuild = true;
 
     Stage stage = Stage::idle;
     LoopSetImage image;

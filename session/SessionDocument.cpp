@@ -3,7 +3,10 @@
 
 #include "SessionDocument.h"
 
+#include "PlainXmlReader.h"
+
 #include <array>
+#include <cstring>
 #include <memory>
 
 namespace Work
@@ -178,16 +181,28 @@ juce::String SessionDocument::toText() const
     return root.toString (format);
 }
 
+std::optional<SessionDocument> SessionDocument::parse (const void* data, std::size_t size, juce::String& error)
+{
+    const auto* bytes = static_cast<const char*> (data);
+    if (size > std::size_t (64 << 20) || std::memchr (bytes, 0, size) != nullptr
+        || ! juce::CharPointer_UTF8::isValidString (bytes, int (size)))
+    {
+        error = "it is not a text document";
+        return std::nullopt;
+    }
+    return parse (juce::String::fromUTF8 (bytes, int (size)), error);
+}
+
 std::optional<SessionDocument> SessionDocument::parse (const juce::String& text, juce::String& error)
 {
-    error.clear();
-    const auto root = juce::parseXML (text);
+    const auto root = PlainXmlReader::parse (text, error);
 
     if (root == nullptr || ! root->hasTagName ("VARNOLO_SESSION"))
     {
-        error = "it is not a session document";
+        error = "it is not a session document" + (error.isNotEmpty() ? " (" + error + ")" : juce::String());
         return std::nullopt;
     }
+    error.clear();
 
     Reader read (error);
     const auto format = read.number (*root, "format", 0, 1000000);
@@ -257,7 +272,8 @@ std::optional<SessionDocument> SessionDocument::parse (const juce::String& text,
         // A plain file name of the folder, each used once: nothing outside the folder is read.
         const auto file = e->getStringAttribute ("file");
         if (file.isEmpty() || file.length() > 64 || ! file.endsWithIgnoreCase (".wav") || file.startsWithChar ('.')
-            || file.containsAnyOf ("/\\:") || seen.contains (file))
+            || ! file.containsOnly ("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-")
+            || seen.contains (file))
         {
             read.fail (*e, "file", "is not a file name of its own in the session folder");
             return std::nullopt;

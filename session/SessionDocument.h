@@ -42,6 +42,11 @@ struct SessionDocument
 
     /** The document in text, or nothing with the reason in error. */
     [[nodiscard]] static std::optional<SessionDocument> parse (const juce::String& text, juce::String& error);
+
+    /** The same for a document as it lies on disk: bytes that must be UTF-8 text without a zero
+        byte (the framework's text and XML readers must never see anything else: they can read
+        past the end of a broken UTF-8 sequence). */
+    [[nodiscard]] static std::optional<SessionDocument> parse (const void* data, std::size_t size, juce::String& error);
 };
 
 } // namespace Work

@@ -256,7 +256,13 @@ std::optional<Loaded> open (const juce::File& chosen, int sampleRate, std::uint6
     }
 
     juce::String why;
-    auto document = SessionDocument::parse (documentFile.loadFileAsString(), why);
+    juce::MemoryBlock bytes;
+    if (! documentFile.loadFileAsData (bytes))
+    {
+        error = documentFile.getFullPathName() + " cannot be read";
+        return std::nullopt;
+    }
+    auto document = SessionDocument::parse (bytes.getData(), bytes.getSize(), why);
     if (! document.has_value())
     {
         error = documentFile.getFullPathName() + " cannot be read: " + why;

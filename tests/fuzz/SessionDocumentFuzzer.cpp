@@ -10,9 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), int (size));
     juce::String error;
-    const auto document = Work::SessionDocument::parse (text, error);
+    const auto document = Work::SessionDocument::parse (data, size, error);
 
     if (! document.has_value())
     {

@@ -27,7 +27,7 @@ grep -q 'format="1"' "$work/song/session.xml" || fail "the document has no forma
 before=$(digest "$work/song")
 
 : > "$work/none.txt"
-opened() { "$tool" --script "$work/none.txt" --out "$work/resumed.wav" --signal noise --seconds 1 --session "$@"; }
+opened() { timeout 20 "$tool" --script "$work/none.txt" --out "$work/resumed.wav" --signal noise --seconds 1 --session "$@"; }
 opened "$work/song" > "$work/log" 2>&1 || fail "the saved session did not open: $(cat "$work/log")"
 
 # Each damage refused, naming what is wrong, and no output written.
@@ -49,6 +49,12 @@ damaged format && sed -i 's/format="1"/format="7"/' "$work/format/session.xml"
 refused "$work/format" "its format is number 7"
 damaged garbled && printf '<VARNOLO_SESSION format="1"' > "$work/garbled/session.xml"
 refused "$work/garbled" "session.xml cannot be read"
+damaged binary && printf '<N>\377' > "$work/binary/session.xml"
+refused "$work/binary" "it is not a text document"
+# A damaged document on which the framework's XML reader never returns: refused at once.
+damaged stuck && cp "$(dirname "${BASH_SOURCE[0]}")/../fuzz/seeds/fuzz_session_document/hangs-the-framework-reader.xml" \
+  "$work/stuck/session.xml"
+refused "$work/stuck" "it is not a session document"
 damaged outside && sed -i 's|file="loop-0001.wav"|file="../take.txt"|' "$work/outside/session.xml"
 refused "$work/outside" "not a file name of its own"
 refused "$work/song" "recorded at 48000 Hz and the device runs at 44100 Hz" --rate 44100
