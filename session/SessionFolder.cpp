@@ -32,7 +32,7 @@ namespace
         // seen here through the image's hand-over.
         SampleChain::copyOut (loop.audio, pointers.data(), channels);
 
-        auto stream = std::make_unique<juce::FileOutputStream> (file);
+        auto stream = std::make_unique<juce::FileOutputStream> (file, 1 << 20); // large writes: fewer system calls
         if (stream->failedToOpen())
             return "could not create " + file.getFullPathName() + ": " + stream->getStatus().getErrorMessage();
 
@@ -69,7 +69,8 @@ namespace
             return name + " is missing";
 
         juce::WavAudioFormat wav;
-        std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (new juce::FileInputStream (file), true));
+        std::unique_ptr<juce::AudioFormatReader> reader (
+            wav.createReaderFor (new juce::BufferedInputStream (new juce::FileInputStream (file), 1 << 20, true), true));
         if (reader == nullptr)
             return name + " is not a WAV file";
         if (! reader->usesFloatingPointData || reader->bitsPerSample != 32)

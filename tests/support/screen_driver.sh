@@ -170,8 +170,15 @@ choose() {
   grep -qF -- " $1: $2 = $3" "$work/map.txt" && return 0
   click_part "$1" "$2"
   sleep 0.3 # the layout map is rewritten every 200 ms: let it show this list, not the last one
-  click_part menu "$3"
-  window_shown menu hidden && fail "the list of '$2' did not close"
+  # The map may still place the item where a list opened a moment ago put it: look again and
+  # click again, up to three times, as a performer whose click missed would.
+  local attempt
+  for attempt in 1 2 3; do
+    click_part menu "$3"
+    window_shown menu hidden || break
+    (( attempt == 3 )) && fail "the list of '$2' did not close"
+    sleep 0.3
+  done
   local i
   for i in $(seq 30); do
     grep -qF -- " $1: $2 = $3" "$work/map.txt" && return 0
