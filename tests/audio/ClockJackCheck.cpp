@@ -73,7 +73,7 @@ public:
         or too long ago). */
     [[nodiscard]] float sampleAt (std::uint32_t frame) const
     {
-        std::atomic_thread_fence (std::memory_order_acquire);
+        [[maybe_unused]] const auto seen = cyclesWritten.load (std::memory_order_acquire);
         const auto index = frame % audioCapacity;
         return audioFrames[index] == frame ? audio[index] : std::nanf ("");
     }
@@ -114,7 +114,7 @@ private:
             audio[index] = samples[i];
             audioFrames[index] = cycleStart + i;
         }
-        std::atomic_thread_fence (std::memory_order_release);
+        cyclesWritten.fetch_add (1, std::memory_order_release); // hands the samples to the reader
         return 0;
     }
 
@@ -123,6 +123,7 @@ private:
     jack_port_t* audioPort = nullptr;
     std::vector<Received> events;
     std::atomic<std::size_t> count { 0 };
+    std::atomic<std::uint64_t> cyclesWritten { 0 };
     std::vector<float> audio;
     std::vector<std::uint32_t> audioFrames = std::vector<std::uint32_t> (audioCapacity, 0xffffffffu);
 };
