@@ -8,11 +8,11 @@
 namespace Work
 {
 
-LampButton::LampButton (Spec spec)
-    : ToggleImageButton (spec.commandName, spec.shareable, spec.followsControllerValue, spec.flashMode, spec.action,
-                         spec.modeField)
-    , lamp (spec.lamp)
-    , label (std::move (spec.label))
+LampButton::LampButton (Definition definition)
+    : ToggleImageButton (definition.commandName, definition.shareable, definition.followsControllerValue,
+                         definition.flashMode, definition.action, definition.modeField)
+    , lamp (definition.lamp)
+    , label (std::move (definition.label))
 {
 }
 

@@ -10,7 +10,7 @@ namespace Work
 
 /** The small lamp-style toggles of the strips: a coloured lamp with a short label, dull while
     off, glowing towards yellow while on, showing the state the looper reports. Mute, solo, the
-    bus selectors, the switch to the main bus and the punch button differ only by what the Spec
+    bus selectors, the switch to the main bus and the punch button differ only by what the Definition
     holds. [message] */
 class LampButton final : public ToggleImageButton
 {
@@ -26,7 +26,7 @@ public:
     };
 
     /** Everything one lamp button is. */
-    struct Spec
+    struct Definition
     {
         juce::String commandName; // also its name in MIDI mappings
         LooperCommand action;
@@ -37,7 +37,7 @@ public:
         juce::String label;
     };
 
-    explicit LampButton (Spec spec);
+    explicit LampButton (Definition definition);
 
     void createImages() override;
     void resized() override;

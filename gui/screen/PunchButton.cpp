@@ -9,14 +9,14 @@ namespace Work
 std::unique_ptr<LampButton> makePunchButton (int inputBus, int channelCount, int cursorIndex)
 {
     return std::make_unique<LampButton> (
-        LampButton::Spec { "Punch In Out " + juce::String (cursorIndex + 1) + " " + juce::String (inputBus + 1),
-                           { CommandCode::punch, inputBus, channelCount, cursorIndex },
-                           LampButton::ModeField::none,
-                           false,
-                           false,
-                           LampButton::FlashMode::always,
-                           { juce::Colour (0xffff0000), 0.3f, 0.5f, 0.0f, 0.0f, true, 0.26f },
-                           "Rec" });
+        LampButton::Definition { "Punch In Out " + juce::String (cursorIndex + 1) + " " + juce::String (inputBus + 1),
+                                 { CommandCode::punch, inputBus, channelCount, cursorIndex },
+                                 LampButton::ModeField::none,
+                                 false,
+                                 false,
+                                 LampButton::FlashMode::always,
+                                 { juce::Colour (0xffff0000), 0.3f, 0.5f, 0.0f, 0.0f, true, 0.26f },
+                                 "Rec" });
 }
 
 } // namespace Work

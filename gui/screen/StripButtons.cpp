@@ -19,52 +19,52 @@ namespace StripButtons
 
     std::unique_ptr<LampButton> mute (int channel)
     {
-        return std::make_unique<LampButton> (LampButton::Spec { "Mute " + juce::String (channel + 1),
-                                                                { CommandCode::mute, channel },
-                                                                Field::second,
-                                                                true,
-                                                                true,
-                                                                Flash::always,
-                                                                { orange, 0.5f, 0.6f, 0.8f, 0.2f },
-                                                                "M" });
+        return std::make_unique<LampButton> (LampButton::Definition { "Mute " + juce::String (channel + 1),
+                                                                      { CommandCode::mute, channel },
+                                                                      Field::second,
+                                                                      true,
+                                                                      true,
+                                                                      Flash::always,
+                                                                      { orange, 0.5f, 0.6f, 0.8f, 0.2f },
+                                                                      "M" });
     }
 
     std::unique_ptr<LampButton> solo (int channel)
     {
-        return std::make_unique<LampButton> (LampButton::Spec { "Solo " + juce::String (channel + 1),
-                                                                { CommandCode::solo, channel },
-                                                                Field::second,
-                                                                true,
-                                                                true,
-                                                                Flash::always,
-                                                                { green, 0.4f, 0.6f, 1.0f, 0.4f },
-                                                                "S" });
+        return std::make_unique<LampButton> (LampButton::Definition { "Solo " + juce::String (channel + 1),
+                                                                      { CommandCode::solo, channel },
+                                                                      Field::second,
+                                                                      true,
+                                                                      true,
+                                                                      Flash::always,
+                                                                      { green, 0.4f, 0.6f, 1.0f, 0.4f },
+                                                                      "S" });
     }
 
     std::unique_ptr<LampButton> busSelector (const juce::String& busName, int channel, int bus)
     {
         return std::make_unique<LampButton> (
-            LampButton::Spec { "Loop " + juce::String (channel + 1) + " To Bus " + busName,
-                               { CommandCode::mixBus, channel, bus },
-                               Field::none,
-                               true,
-                               false,
-                               Flash::notWhileOff,
-                               { Drawing::palette().backgroundLight, 0.4f, 0.6f, 1.0f, 0.4f },
-                               busName });
+            LampButton::Definition { "Loop " + juce::String (channel + 1) + " To Bus " + busName,
+                                     { CommandCode::mixBus, channel, bus },
+                                     Field::none,
+                                     true,
+                                     false,
+                                     Flash::notWhileOff,
+                                     { Drawing::palette().backgroundLight, 0.4f, 0.6f, 1.0f, 0.4f },
+                                     busName });
     }
 
     std::unique_ptr<LampButton> toMain (int busIndex)
     {
-        return std::make_unique<LampButton> (
-            LampButton::Spec { "Bus " + juce::String (2 * busIndex - 1) + "-" + juce::String (2 * busIndex) + " To Main",
-                               { CommandCode::toMain, busIndex - 1 },
-                               Field::second,
-                               false,
-                               true,
-                               Flash::always,
-                               { orange, 0.5f, 0.6f, 0.8f, 0.2f },
-                               "Main" });
+        return std::make_unique<LampButton> (LampButton::Definition { "Bus " + juce::String (2 * busIndex - 1) + "-"
+                                                                          + juce::String (2 * busIndex) + " To Main",
+                                                                      { CommandCode::toMain, busIndex - 1 },
+                                                                      Field::second,
+                                                                      false,
+                                                                      true,
+                                                                      Flash::always,
+                                                                      { orange, 0.5f, 0.6f, 0.8f, 0.2f },
+                                                                      "Main" });
     }
 } // namespace StripButtons
 
