@@ -41,6 +41,7 @@ MainSettingsPropertyPanel::MainSettingsPropertyPanel (MainSettings& s)
                 choicesFor ({ &s.showEraseChannelButton, &s.showResetMixButton, &s.showPlayResyncButton,
                               &s.durationButtonsMode, &s.showNonRhythmicalLoopsButton, &s.loopDivisionMode }));
     addSection ("MIDI controllers", choicesFor ({ &s.controllersFlipToggles }));
+    addSection ("Memory for recording", choicesFor ({ &s.sampleMemoryMb }));
 }
 
 AudioSettingsPropertyPanel::AudioSettingsPropertyPanel (MainSettings& s)
