@@ -3,6 +3,7 @@
 
 #include "VarnoloApplication.h"
 
+#include "HeldKeyRepeat.h"
 #include "LayoutMap.h"
 #include "MainAppWindow.h"
 #include "ProductInfo.h"
@@ -33,6 +34,7 @@ void VarnoloApplication::initialise (const juce::String& commandLine)
 
     juce::Desktop::setScreenSaverEnabled (false);
     screenSaverDisabled = true;
+    repeatHeldKeysAsPressesOnly(); // where it cannot be had, the key filter's timing still holds
     pluginFormats.addDefaultFormats();
 
     if (! settings->testWriteAccess())
