@@ -50,6 +50,7 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
     knownPlugins.addChangeListener (this);
 
     sessions = std::make_unique<SessionController> (engine, settingsFile);
+    osc = std::make_unique<OscController> (settings, engine);
     sessions->onChange = [this] {
         updateTitle();
         if (sessionManager != nullptr)
@@ -78,6 +79,7 @@ MainAppWindow::~MainAppWindow()
     sessionManager = nullptr;
     sessions = nullptr; // a save under way is finished first
     closeContent();
+    osc = nullptr;
     knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
     instance = nullptr;
@@ -156,6 +158,9 @@ void MainAppWindow::buildContent()
     settingsFile.setValue (windowStateKey, state);
     restoreWindowStateFromString (state);
 
+    if (osc != nullptr)
+        osc->attach (screen, [this] { return midiLog.get(); });
+
     if (const auto error = engine.openAudio(); error.isNotEmpty())
         juce::AlertWindow::showMessageBoxAsync (
             juce::MessageBoxIconType::WarningIcon, ProductInfo::getNameWithVersion(),
@@ -180,6 +185,12 @@ void MainAppWindow::createMidiLogWindow()
                 mainContent->getMainComponent().takeKeysBack();
         };
     }
+}
+
+void MainAppWindow::setOscPortForThisRun (int port)
+{
+    if (osc != nullptr)
+        osc->setPortForThisRun (port);
 }
 
 void MainAppWindow::showMidiLog()
@@ -304,6 +315,9 @@ void MainAppWindow::showPlayingMenus (bool playing)
 void MainAppWindow::closeContent()
 {
     engine.closeAudio();
+
+    if (osc != nullptr)
+        osc->detach();
 
     if (contentBuilding)
     {

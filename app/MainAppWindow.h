@@ -5,6 +5,7 @@
 
 #include "BlockWait.h"
 #include "MainContentComponent.h"
+#include "OscController.h"
 #include "SessionController.h"
 #include "audio/EngineRuntime.h"
 #include "gui/midi/MidiLogWindow.h"
@@ -86,6 +87,9 @@ public:
     /** Shows the MIDI log window and brings it to the front. */
     void showMidiLog();
 
+    /** The OSC server on, at port, for this run, whatever the options say (--osc-port). */
+    void setOscPortForThisRun (int port);
+
     /** Opens the options dialog; with a main loop recorded, says that the options must wait. */
     void showOptions();
 
@@ -135,6 +139,7 @@ private:
     EngineRuntime engine;
     std::unique_ptr<SessionController> sessions; // made after the engine, gone before it
     std::unique_ptr<NsmClient> sessionManager;
+    std::unique_ptr<OscController> osc; // made after the engine, gone before it
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
     std::unique_ptr<MainContentComponent> mainContent;

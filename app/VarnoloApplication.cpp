@@ -52,9 +52,29 @@ void VarnoloApplication::initialise (const juce::String& commandLine)
 
     // Under a session manager, the manager names the session; else varnolo [SESSION_FOLDER]
     // opens one once the device runs, so that its sample rate is known.
+    // --osc-port N switches the OSC server on at port N for this run; any other word is the
+    // session folder.
+    const auto words = juce::StringArray::fromTokens (commandLine, true);
+    juce::String folder;
+    for (int i = 0; i < words.size(); ++i)
+    {
+        if (words[i] == "--osc-port" && i + 1 < words.size())
+        {
+            const auto port = words[++i].getIntValue();
+            if (port >= 1024 && port <= 65535)
+                mainWindow->setOscPortForThisRun (port);
+            else
+                juce::Logger::writeToLog ("--osc-port takes a port from 1024 to 65535, not " + words[i]);
+        }
+        else if (! words[i].startsWith ("-") && folder.isEmpty())
+        {
+            folder = words[i].unquoted();
+        }
+    }
+
     if (const auto managerUrl = juce::SystemStats::getEnvironmentVariable ("NSM_URL", {}); managerUrl.isNotEmpty())
         mainWindow->connectSessionManager (managerUrl);
-    else if (const auto folder = commandLine.unquoted().trim(); folder.isNotEmpty() && ! folder.startsWith ("-"))
+    else if (folder.isNotEmpty())
         juce::Timer::callAfterDelay (500, [this, path = folder] {
             if (mainWindow != nullptr)
                 mainWindow->openSession (juce::File::getCurrentWorkingDirectory().getChildFile (path), false);

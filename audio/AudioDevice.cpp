@@ -4,6 +4,7 @@
 #include "AudioDevice.h"
 
 #include "JackAudioDevice.h"
+#include "JackLibrary.h"
 
 #include <algorithm>
 
@@ -188,6 +189,27 @@ bool AudioDevice::removeAudioCallbackClient (AudioCallbackClient* client)
     return removeClient (audioClients, client, blocksMayRun());
 }
 
+bool AudioDevice::setBlockEventSource (BlockEventSource* source)
+{
+    if (blocksMayRun())
+        return false;
+
+    eventSource = source;
+    return true;
+}
+
+bool AudioDevice::frameClockMicros (std::int64_t& micros) const noexcept
+{
+    // The library's clock works in any thread once a client of the process has opened; the
+    // flag says one is open and running.
+    const auto& jack = JackLibrary::get();
+    if (! frameClockRunning.load (std::memory_order_relaxed) || jack.getTime == nullptr)
+        return false;
+
+    micros = std::int64_t (jack.getTime());
+    return true;
+}
+
 void AudioDevice::audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const* outputs,
                                                     int numOutputs, int numSamples,
                                                     const juce::AudioIODeviceCallbackContext&) noexcept
@@ -217,6 +239,21 @@ void AudioDevice::processBlock (const float* const* inputs, int numInputs, float
     const CallbackDisabler::ScopedCallback guard (*this);
     const bool blockRuns = guard.isEnabled() && numSamples <= maxBlockSize && numSamples >= 0;
     dispatchJackMidi (nowMs, blockRuns);
+
+    if (eventSource != nullptr)
+    {
+        BlockStart start;
+        start.timeMs = info.timeMs;
+        start.sampleRate = info.sampleRate;
+        start.numSamples = numSamples;
+        start.runs = blockRuns;
+        start.frameClock = jackMidi.isInCycle() && jackMidi.getCycleMicros() > 0 && jackMidi.getMicrosPerFrame() > 0.0;
+        start.frame = info.frame;
+        start.frameMicros = jackMidi.getCycleMicros();
+        start.microsPerFrame = jackMidi.getMicrosPerFrame();
+        frameClockRunning.store (start.frameClock, std::memory_order_relaxed);
+        eventSource->blockStarting (start);
+    }
 
     if (! blockRuns)
         return;

@@ -7,6 +7,7 @@
 #include "IOPatch.h"
 #include "JackMidiCycle.h"
 #include "engine/AudioCallbackClient.h"
+#include "engine/BlockEventSource.h"
 #include "engine/CallbackDisabler.h"
 #include "engine/CommandSink.h"
 #include "engine/PreAudioCallbackClient.h"
@@ -42,6 +43,7 @@ class AudioDevice final
     : public juce::AudioIODeviceCallback
     , public CallbackDisabler::Manager
     , public PreAudioClientList
+    , public FrameClockSource
 {
 public:
     /** properties may be null (offline use): nothing is then loaded or saved. With a MIDI input
@@ -109,6 +111,14 @@ public:
     JackMidiCycle& getJackMidi() noexcept { return jackMidi; }
     MidiInputCallbackManager* getMidiInput() noexcept { return midiInput; }
 
+    /** [message, while no block can run] Where events from outside the device come from; they
+        reach the controls after the block's MIDI. Null: none. False (nothing changed) while a
+        block may run. */
+    bool setBlockEventSource (BlockEventSource* source);
+
+    /** [any] The JACK server's microsecond time now, while the program's JACK device runs. */
+    [[nodiscard]] bool frameClockMicros (std::int64_t& micros) const noexcept override;
+
     /** [audio] One block as the device delivers it, at wall-clock time nowMs and nominal rate. */
     void processBlock (const float* const* inputs, int numInputs, float* const* outputs, int numOutputs, int numSamples,
                        std::int64_t nowMs, float nominalRate) noexcept;
@@ -127,7 +137,11 @@ public:
                                            int numSamples,
                                            const juce::AudioIODeviceCallbackContext& context) noexcept override;
     void audioDeviceAboutToStart (juce::AudioIODevice*) override { deviceRunning.store (true); }
-    void audioDeviceStopped() override { deviceRunning.store (false); }
+    void audioDeviceStopped() override
+    {
+        deviceRunning.store (false);
+        frameClockRunning.store (false);
+    }
     void audioDeviceError (const juce::String&) override { deviceError.store (true); }
 
 private:
@@ -144,7 +158,8 @@ private:
     std::vector<AudioCallbackClient*> audioClients;
     IOPatch patch;
     BlockClock clock;
-    std::atomic<bool> deviceRunning { false }, deviceError { false };
+    BlockEventSource* eventSource = nullptr;
+    std::atomic<bool> deviceRunning { false }, deviceError { false }, frameClockRunning { false };
     std::atomic<std::uint64_t> blocksDelivered { 0 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioDevice)

@@ -313,7 +313,13 @@ void JackAudioDevice::process (std::uint32_t numFrames) noexcept
 
     // Marked inside before the callback is read, so stop() either sees this cycle or is seen.
     inCycle.fetch_add (1);
-    midi.begin (jack.lastFrameTime (client), numFrames, frameLatency());
+    jack_nframes_t cycleFrame = 0;
+    jack_time_t cycleMicros = 0, nextMicros = 0;
+    float periodMicros = 0.0f;
+    if (jack.getCycleTimes (client, &cycleFrame, &cycleMicros, &nextMicros, &periodMicros) != 0)
+        cycleFrame = jack.lastFrameTime (client);
+    midi.begin (cycleFrame, numFrames, frameLatency());
+    midi.setCycleTimes (std::int64_t (cycleMicros), numFrames > 0 ? double (periodMicros) / numFrames : 0.0);
 
     if (midiInputPort != nullptr)
         readMidi (jack.portGetBuffer (static_cast<jack_port_t*> (midiInputPort), numFrames));

@@ -34,6 +34,7 @@ JackLibrary::JackLibrary()
              && find (portGetBuffer, "jack_port_get_buffer") && find (portName, "jack_port_name")
              && find (portGetLatencyRange, "jack_port_get_latency_range") && find (getPorts, "jack_get_ports")
              && find (connect, "jack_connect") && find (free, "jack_free") && find (lastFrameTime, "jack_last_frame_time")
+             && find (getCycleTimes, "jack_get_cycle_times") && find (getTime, "jack_get_time")
              && find (midiGetEventCount, "jack_midi_get_event_count") && find (midiEventGet, "jack_midi_event_get")
              && find (midiClearBuffer, "jack_midi_clear_buffer") && find (midiEventWrite, "jack_midi_event_write");
 

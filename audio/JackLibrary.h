@@ -39,6 +39,8 @@ struct JackLibrary
     decltype (&::jack_connect) connect = nullptr;
     decltype (&::jack_free) free = nullptr;
     decltype (&::jack_last_frame_time) lastFrameTime = nullptr;
+    decltype (&::jack_get_cycle_times) getCycleTimes = nullptr;
+    decltype (&::jack_get_time) getTime = nullptr;
     decltype (&::jack_midi_get_event_count) midiGetEventCount = nullptr;
     decltype (&::jack_midi_event_get) midiEventGet = nullptr;
     decltype (&::jack_midi_clear_buffer) midiClearBuffer = nullptr;

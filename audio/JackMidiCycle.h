@@ -41,6 +41,16 @@ public:
     // inputs' capture latency less the MIDI input's).
     void begin (std::uint32_t cycleStartFrame, std::uint32_t numFrames, int frameLatency) noexcept;
     void addIncoming (std::uint32_t frame, const std::uint8_t* bytes, int size) noexcept;
+
+    /** [audio] The server's microsecond time of the cycle's first frame and the length of a
+        frame, as the server's clock estimates them this cycle. */
+    void setCycleTimes (std::int64_t startMicros, double framePeriodMicros) noexcept
+    {
+        cycleMicros = startMicros;
+        microsPerFrame = framePeriodMicros;
+    }
+    [[nodiscard]] std::int64_t getCycleMicros() const noexcept { return cycleMicros; }
+    [[nodiscard]] double getMicrosPerFrame() const noexcept { return microsPerFrame; }
     void end() noexcept { inCycle = false; }
 
     /** The messages to write into the output port, in time order (frames within the cycle). */
@@ -63,6 +73,8 @@ private:
     int numIncoming = 0, numOutgoing = 0;
     std::uint32_t cycleStart = 0, cycleLength = 0;
     int latency = 0;
+    std::int64_t cycleMicros = 0;
+    double microsPerFrame = 0.0;
     bool inCycle = false, outgoingSorted = true;
 };
 

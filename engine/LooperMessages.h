@@ -52,7 +52,9 @@ struct LooperStatus
         flags = 38,
         memory = 39, // megabytes used << 16 | megabytes free
         loopKind = 40,
-        numWords = 41
+        cycleLength = 41,   // the main loop's length in samples, 0 without one
+        cyclePosition = 42, // samples into the main loop
+        numWords = 43
     };
 
     enum Flag : std::uint32_t

@@ -34,6 +34,8 @@ LooperStatus LooperState::pack() const noexcept
     w[LooperStatus::memory] =
         (std::min<std::uint32_t> (megabytesUsed, 0xffff) << 16) | std::min<std::uint32_t> (megabytesFree, 0xffff);
     w[LooperStatus::loopKind] = std::uint32_t (nextLoop);
+    w[LooperStatus::cycleLength] = cycleLength;
+    w[LooperStatus::cyclePosition] = cyclePosition;
     return status;
 }
 
@@ -62,6 +64,8 @@ LooperState LooperState::unpack (const LooperStatus& status) noexcept
     state.megabytesUsed = w[LooperStatus::memory] >> 16;
     state.megabytesFree = w[LooperStatus::memory] & 0xffff;
     state.nextLoop = LoopKind (std::min<std::uint32_t> (w[LooperStatus::loopKind], std::uint32_t (LoopKind::quarterCycle)));
+    state.cycleLength = w[LooperStatus::cycleLength];
+    state.cyclePosition = w[LooperStatus::cyclePosition];
     return state;
 }
 

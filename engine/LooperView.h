@@ -26,6 +26,7 @@ struct LooperState
     std::array<std::uint32_t, maxBuses> sources {};     // per loop-channel bus, the input buses heard on it
     int cycleAngle = 0;                                 // 0 to 255: how far round the main loop the looper is
     int cycleNumber = 0, multiplier = 0, addAmount = 0; // all 0 until a main loop is finished (at most 255)
+    std::uint32_t cycleLength = 0, cyclePosition = 0;   // in samples, 0 until a main loop is finished
     std::uint32_t recordingInputs = 0, recordingOutputs = 0, muted = 0, soloed = 0, toMain = 0;
     bool playing = false, reversed = false, canUndo = false, canRedo = false;
     bool hasMainLoop = false;                           // a main loop exists, finished or still recording

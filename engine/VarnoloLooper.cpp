@@ -384,6 +384,7 @@ void VarnoloLooper::buildStatus() noexcept
 
     const auto mainLength = current->mainLoopLength();
     state.cycleAngle = state.cycleNumber = state.multiplier = state.addAmount = 0;
+    state.cycleLength = state.cyclePosition = 0;
 
     if (current->hasMainLoop() && mainLength > 0)
     {
@@ -392,6 +393,8 @@ void VarnoloLooper::buildStatus() noexcept
         state.cycleNumber = int ((position / mainLength + 1) & 0xff);
         state.multiplier = int (current->getMultiplier() & 0xff);
         state.addAmount = int (current->getAddAmount() & 0xff);
+        state.cycleLength = std::uint32_t (mainLength);
+        state.cyclePosition = std::uint32_t (position % mainLength);
     }
 
     const auto& slots = current->getRecordingSlots();

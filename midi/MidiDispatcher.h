@@ -22,6 +22,18 @@ enum class MidiCommandKind
     toggle
 };
 
+/** What a command addressed to a control by name rather than by a MIDI message (OSC) asks:
+    trigger a momentary control; flip a toggle or set it on or off; set a continuous control's
+    value (0 to 127). */
+enum class NamedAction : std::uint8_t
+{
+    trigger,
+    flip,
+    on,
+    off,
+    value
+};
+
 /** The MIDI mappings of the controls, and the dispatch of incoming keys to them.
 
     How it works: three tables, one per kind of control, hold {key, control, last dispatch}

@@ -5,6 +5,8 @@
 
 #include "MappingReader.h"
 
+#include <algorithm>
+
 namespace Work
 {
 
@@ -260,6 +262,49 @@ bool MidiGuiManager::dispatchAtFrame (const std::uint8_t* bytes, int size, std::
     if (key != 0 && ! dispatcher.isFiltered (key))
         dispatcher.dispatchAtFrame (key, now, frame);
     return true;
+}
+
+MidiGuiManager::NamedResult MidiGuiManager::dispatchNamed (MidiCommandKind kind, MidiGuiListener* control,
+                                                           NamedAction action, int value, std::uint32_t frame,
+                                                           std::int64_t now) noexcept
+{
+    const CallbackDisabler::ScopedCallback tables (tablesGate);
+    if (! tables.isEnabled())
+        return NamedResult::changing;
+
+    if (isDisabled())
+        return NamedResult::heldOff;
+
+    const auto& registered = dispatcher.listenersOf (kind);
+    if (std::find (registered.begin(), registered.end(), control) == registered.end())
+        return NamedResult::unknown;
+
+    switch (kind)
+    {
+        case MidiCommandKind::momentary:
+            if (action != NamedAction::trigger)
+                return NamedResult::unknown;
+            static_cast<CommandListener*> (control)->frameTriggered (now, frame);
+            break;
+        case MidiCommandKind::toggle:
+        {
+            auto* toggle = static_cast<ToggleListener*> (control);
+            if (action == NamedAction::flip)
+                toggle->frameToggled (now, frame);
+            else if (action == NamedAction::on || action == NamedAction::off)
+                toggle->frameSetState (now, frame, action == NamedAction::on ? 127 : 0);
+            else
+                return NamedResult::unknown;
+            break;
+        }
+        case MidiCommandKind::continuous:
+            if (action != NamedAction::value)
+                return NamedResult::unknown;
+            static_cast<ControlChangeListener*> (control)->midiValue (value);
+            break;
+    }
+
+    return NamedResult::done;
 }
 
 } // namespace Work

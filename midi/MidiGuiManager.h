@@ -122,6 +122,22 @@ public:
     [[nodiscard]] bool dispatchAtFrame (const std::uint8_t* bytes, int size, std::uint32_t frame,
                                         std::int64_t nowMs) noexcept;
 
+    enum class NamedResult
+    {
+        done,
+        heldOff,  // dispatch is held off (the MIDI log or the options are open): ignored
+        changing, // the tables are changing: try again with the next block
+        unknown   // no such control is registered (any more)
+    };
+
+    /** [audio] The same road as a message at a frame, for a control named rather than mapped: in
+        the block about to be processed, at frame on the device's frame clock. The control is
+        looked for among the registered ones before it is touched, so a stale one does nothing.
+        Held off exactly as MIDI is. */
+    [[nodiscard]] NamedResult dispatchNamed (MidiCommandKind kind, MidiCommands::MidiGuiListener* control,
+                                             NamedAction action, int value, std::uint32_t frame,
+                                             std::int64_t nowMs) noexcept;
+
     [[nodiscard]] const juce::XmlElement& getDocument() const noexcept { return *document; }
 
     static constexpr const char* mappingsKey = "midiMappings";

@@ -10,7 +10,7 @@ build_pkgs=(build-essential cmake ninja-build pkg-config ccache libasound2-dev l
   libpng-dev libjpeg-dev libflac-dev libvorbis-dev libogg-dev zlib1g-dev
   libgtest-dev libbenchmark-dev fonts-dejavu-core juce-modules-source jackd2 liblo-dev)
 test_pkgs=(xvfb xauth xdotool imagemagick jack-tools jack-capture sox clang libclang-rt-14-dev clang-format-14
-  libasound2-plugins desktop-file-utils liblo-tools)
+  libasound2-plugins desktop-file-utils liblo-tools python3)
 
 pkgs=("${build_pkgs[@]}")
 if [[ "${1:-}" == "--tests" ]]; then pkgs+=("${test_pkgs[@]}"); fi

@@ -36,6 +36,15 @@ namespace
         return result;
     }
 
+    NumberSetting& addNumber (std::vector<std::unique_ptr<Setting>>& all, const char* key, const char* label, int lowest,
+                              int highest, int defaultNumber)
+    {
+        auto record = std::make_unique<NumberSetting> (key, label, lowest, highest, defaultNumber);
+        auto& result = *record;
+        all.push_back (std::move (record));
+        return result;
+    }
+
     juce::StringArray repeatFilterChoices()
     {
         juce::StringArray texts { offText };
@@ -97,6 +106,9 @@ MainSettings::MainSettings (const juce::String& folder, const juce::StringArray&
     , controllersFlipToggles (addBool (all, "controllersFlipToggles", "Controllers always flip on/off controls", off))
     , showPlayResyncButton (addBool (all, "showPlayResyncButton", "Show the play/resync button", off))
     , sampleMemoryMb (addChoice (all, "sampleMemoryMb", "Sample memory (from the next start)", sampleMemoryChoices(), 0))
+    , oscServer (addBool (all, "oscServer", "OSC server", off))
+    , oscPort (addNumber (all, "oscPort", "OSC port (UDP)", 1024, 65535, defaultOscPort))
+    , oscAddress (addChoice (all, "oscAddress", "OSC listens to", { "This computer only", "Every network" }, 0))
 {
     juce::PropertiesFile::Options options;
     options.applicationName = getApplicationName();

@@ -5,6 +5,7 @@
 
 #include "BoolSetting.h"
 #include "ChoiceSetting.h"
+#include "NumberSetting.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +19,7 @@ namespace Work
 
     MainSettings owns the juce::ApplicationProperties through which every part reaches
     the one settings file (device state, window state and MIDI assignments are kept there
-    by their own parts). At construction it loads the fourteen options and writes their
+    by their own parts). At construction it loads the seventeen options and writes their
     normalised texts back, so a file with stale or garbled entries is sane again on the
     next save. The options dialog edits the records' Values; valueChanged keeps each
     record's derived state current and tells the listeners which option changed.
@@ -89,6 +90,11 @@ public:
     BoolSetting& controllersFlipToggles;
     BoolSetting& showPlayResyncButton;
     ChoiceSetting& sampleMemoryMb;
+    BoolSetting& oscServer;
+    NumberSetting& oscPort;
+    ChoiceSetting& oscAddress; // 0: this computer only (loopback), 1: every network
+
+    static constexpr int defaultOscPort = 9951;
 
     /** The sample memory chosen, in megabytes; 0 for the automatic size. */
     [[nodiscard]] std::uint32_t getSampleMemoryMb() const noexcept;

@@ -25,6 +25,9 @@ public:
     const juce::String& getLabel() const noexcept { return label; }
     const juce::StringArray& getChoices() const noexcept { return choices; }
 
+    /** Whether the file may hold text for this option: one of its choices, for most. */
+    [[nodiscard]] virtual bool isValidText (const juce::String& text) const { return choices.contains (text); }
+
     /** The Value the options dialog binds its property component to. */
     juce::Value& getValue() noexcept { return value; }
 

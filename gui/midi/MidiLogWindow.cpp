@@ -199,6 +199,17 @@ void MidiLogComponent::offerForLearning (const LoggedMessage& message)
     current.reset();
 }
 
+void MidiLogComponent::showOscLine (const juce::String& what)
+{
+    if (! isTimerRunning() || paused)
+        return;
+
+    const auto now = juce::Time::getCurrentTime();
+    appendLine (what.upToFirstOccurrenceOf (" ", false, false) + " (" + now.toString (false, true, true, true) + "."
+                + juce::String (now.getMilliseconds()).paddedLeft ('0', 3) + ") \t"
+                + what.fromFirstOccurrenceOf (" ", false, false));
+}
+
 void MidiLogComponent::appendLine (const juce::String& line)
 {
     auto lines = getLines();

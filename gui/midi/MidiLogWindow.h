@@ -59,6 +59,10 @@ public:
         waiting is offered for learning and written as a line; any others are dropped. */
     void showNextMessage();
 
+    /** An OSC message as a line ("OSC" and what came), while the log shows and is not paused:
+        OSC shares the log with MIDI, but never learning. */
+    void showOscLine (const juce::String& what);
+
     /** The lines shown, oldest first. */
     [[nodiscard]] juce::StringArray getLines() const;
     [[nodiscard]] juce::String getStatus() const { return status.getText(); }

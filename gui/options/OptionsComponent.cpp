@@ -15,6 +15,14 @@ namespace
         chosen text, which is what the settings file keeps. */
     juce::PropertyComponent* choiceFor (Setting& option)
     {
+        // An option without choices is a number typed in.
+        if (option.getChoices().isEmpty())
+        {
+            auto* field = new juce::TextPropertyComponent (option.getValue(), option.getLabel(), 9, false);
+            field->setName (option.getLabel());
+            return field;
+        }
+
         juce::Array<juce::var> texts;
         for (const auto& text : option.getChoices())
             texts.add (text);
@@ -42,6 +50,7 @@ MainSettingsPropertyPanel::MainSettingsPropertyPanel (MainSettings& s)
                               &s.durationButtonsMode, &s.showNonRhythmicalLoopsButton, &s.loopDivisionMode }));
     addSection ("MIDI controllers", choicesFor ({ &s.controllersFlipToggles }));
     addSection ("Memory for recording", choicesFor ({ &s.sampleMemoryMb }));
+    addSection ("Remote control (OSC)", choicesFor ({ &s.oscServer, &s.oscPort, &s.oscAddress }));
 }
 
 AudioSettingsPropertyPanel::AudioSettingsPropertyPanel (MainSettings& s)

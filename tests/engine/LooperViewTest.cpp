@@ -30,6 +30,8 @@ TEST (LooperView, EveryStatusFieldSurvivesPackingAndOutOfRangeValuesAreClamped)
     state.megabytesUsed = 1536;
     state.megabytesFree = 0xfffe;
     state.nextLoop = LoopKind::thirdCycle;
+    state.cycleLength = 4000000;
+    state.cyclePosition = 3999999;
     EXPECT_EQ (LooperState::unpack (state.pack()), state);
 
     // The flags one by one, the other way round.

@@ -8,6 +8,7 @@
 #   midi     <- engine, mixer
 #   settings <- nothing of ours
 #   session  <- engine, mixer
+#   osc      <- engine, mixer, midi
 #   audio    <- engine, mixer, midi, settings
 #   gui      <- engine, mixer, midi, settings (not audio: the screen reaches the engine through
 #               the screen port in engine/, and never includes the looper itself)
@@ -22,9 +23,10 @@ declare -A allowed=(
   [midi]="engine mixer"
   [settings]=""
   [session]="engine mixer"
+  [osc]="engine mixer midi"
   [audio]="engine mixer midi settings"
   [gui]="engine mixer midi settings"
-  [app]="engine mixer midi settings session audio gui resources"
+  [app]="engine mixer midi settings session osc audio gui resources"
 )
 layers="${!allowed[*]}"
 status=0

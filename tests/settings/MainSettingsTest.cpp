@@ -65,7 +65,7 @@ TEST_F (SettingsTest, FreshInstallationGivesDefaultsAndWritesEveryOption)
     {
         MainSettings settings (folder.getFullPathName());
         EXPECT_EQ (MainSettings::getInstance(), &settings);
-        ASSERT_EQ (settings.getAll().size(), 14u);
+        ASSERT_EQ (settings.getAll().size(), 17u);
         EXPECT_EQ (settings.getUserSettings().getFile(), settingsFile());
         expectDefaults (settings);
         EXPECT_EQ (settings.getMidiRepeatFilterMs(), -1);
@@ -73,10 +73,11 @@ TEST_F (SettingsTest, FreshInstallationGivesDefaultsAndWritesEveryOption)
     }
     EXPECT_EQ (MainSettings::getInstance(), nullptr);
 
-    // Every option is in the file, and its text is one of the texts offered.
+    // Every option is in the file, and its text is one of the texts offered (or a number).
     MainSettings reread (folder.getFullPathName());
     for (auto& record : reread.getAll())
-        EXPECT_TRUE (record->getChoices().contains (storedValue (settingsFile(), record->getKey()))) << record->getKey();
+        EXPECT_TRUE (record->isValidText (storedValue (settingsFile(), record->getKey()))) << record->getKey();
+    EXPECT_EQ (storedValue (settingsFile(), "oscPort"), "9951");
 }
 
 TEST_F (SettingsTest, ChoicesSurviveASaveAndReload)
@@ -88,6 +89,9 @@ TEST_F (SettingsTest, ChoicesSurviveASaveAndReload)
         settings.latencyOffsetMs.getValue() = "25";
         settings.sampleMemoryMb.getValue() = "512 MB";
         settings.advanceCursorAfterRecording.getValue() = settings.advanceCursorAfterRecording.getChoices()[0];
+        settings.oscPort.getValue() = " 8000 ";
+        deliverChanges();
+        settings.oscPort.getValue() = "80000"; // out of range: the number in force stays
         deliverChanges();
         settings.storeAll();
     }
@@ -98,6 +102,8 @@ TEST_F (SettingsTest, ChoicesSurviveASaveAndReload)
     EXPECT_FALSE (settings.advanceCursorAfterRecording.isOn());
     EXPECT_EQ (settings.durationButtonsMode.getIndex(), 2);
     EXPECT_EQ (settings.getLatencyOffsetMs(), 25);
+    EXPECT_EQ (settings.oscPort.getNumber(), 8000);
+    EXPECT_EQ (settings.oscPort.getValue().toString(), "8000");
 }
 
 TEST_F (SettingsTest, SavedOptionsAreReadAtStartAndFormerTextsStillLoad)
@@ -158,7 +164,7 @@ TEST_F (SettingsTest, DamagedFilesLoadDefaultsAndAreWrittenBackSane)
 
         MainSettings reread (folder.getFullPathName());
         for (auto& record : reread.getAll())
-            EXPECT_TRUE (record->getChoices().contains (storedValue (settingsFile(), record->getKey())))
+            EXPECT_TRUE (record->isValidText (storedValue (settingsFile(), record->getKey())))
                 << record->getKey() << " = " << storedValue (settingsFile(), record->getKey());
         expectDefaults (reread);
     }

@@ -3,7 +3,8 @@
 # Sourced by the tests that drive the performance screen as a performer would. Needs $work, $app
 # and $probe, and provides:
 #   wait_window TITLE SECS   the id of a visible window with that whole title, once it shows
-#   start_screen W H         Xvfb of that size, the application on it, its window found ($wid, $X, $Y)
+#   start_screen W H         Xvfb of that size, the application on it (with the words in the array
+#                            app_args, when set), its window found ($wid, $X, $Y)
 #   locate                   where every part of the screen lies now (screen_probe, window coordinates)
 #   click NAME [BUTTON]      a click in the middle of a named part
 #   shot FILE                a screenshot of the window
@@ -24,7 +25,7 @@ start_screen() {
   [[ -s "$work/display" ]] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$work/display")"
 
-  VARNOLO_LAYOUT_MAP="$work/map.txt" "$app" > "$work/app.log" 2>&1 &
+  VARNOLO_LAYOUT_MAP="$work/map.txt" "$app" "${app_args[@]}" > "$work/app.log" 2>&1 &
   app_pid=$!
   wid=$(wait_window "Varnolo 2.1" 90)
   [[ -n "$wid" ]] || fail "main window did not appear"

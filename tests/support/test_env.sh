@@ -6,7 +6,7 @@
 # test's own, so the settings file lands in $HOME/.config/Varnolo/. KEEP_WORK=1 keeps the work
 # folder for a look afterwards.
 work=$(mktemp -d)
-xvfb_pid=""; app_pid=""; jack_pid=""; capture_pid=""; play_pid=""; burst_pid=""
+app_args=(); xvfb_pid=""; app_pid=""; jack_pid=""; capture_pid=""; play_pid=""; burst_pid=""
 
 fail() {
   echo "FAIL: $*"
