@@ -319,7 +319,9 @@ void JackAudioDevice::process (std::uint32_t numFrames) noexcept
     if (jack.getCycleTimes (client, &cycleFrame, &cycleMicros, &nextMicros, &periodMicros) != 0)
         cycleFrame = jack.lastFrameTime (client);
     midi.begin (cycleFrame, numFrames, frameLatency());
-    midi.setCycleTimes (std::int64_t (cycleMicros), numFrames > 0 ? double (periodMicros) / numFrames : 0.0);
+    // The cycle's frames span the server's estimate of its start and of the next one's.
+    const auto span = nextMicros > cycleMicros ? double (nextMicros - cycleMicros) : double (periodMicros);
+    midi.setCycleTimes (std::int64_t (cycleMicros), numFrames > 0 ? span / numFrames : 0.0);
 
     if (midiInputPort != nullptr)
         readMidi (jack.portGetBuffer (static_cast<jack_port_t*> (midiInputPort), numFrames));

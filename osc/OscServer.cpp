@@ -231,17 +231,23 @@ void OscServer::postCommand (const OscRequest& request, Osc::TimeTag tag, const 
 
     if (! tag.isImmediate())
     {
+        // The wall clock read between two readings of the server's clock, so the tag's moment
+        // on the server's clock is off by no more than half the time the readings took.
+        std::int64_t serverBefore = 0, serverAfter = 0;
+        const bool onServer = clock != nullptr && clock->frameClockMicros (serverBefore);
         const auto ahead = secondsUntil (tag);
+        const bool stillOnServer = onServer && clock->frameClockMicros (serverAfter);
+
         if (ahead > furthestAheadSeconds)
             return ignore (address, "the time tag lies more than a minute ahead");
 
         if (ahead > 0.0)
         {
             // On the JACK server's clock when its device runs, so the command lands on a frame.
-            if (std::int64_t serverNow = 0; clock != nullptr && clock->frameClockMicros (serverNow))
+            if (stillOnServer)
             {
                 event.clock = OscInbox::Clock::serverMicros;
-                event.at = serverNow + std::int64_t (std::llround (ahead * 1.0e6));
+                event.at = serverBefore + (serverAfter - serverBefore) / 2 + std::int64_t (std::llround (ahead * 1.0e6));
             }
             else
             {
