@@ -39,7 +39,11 @@ void OscAddressBook::add (MidiCommandKind kind, MidiCommands::MidiGuiListener& c
     if (at != entries.end() && at->path == path)
         return;
 
-    entries.insert (at, Entry { std::move (path), kind, &control });
+    // Read here, on the message thread: the reader never touches a control, which may go while
+    // a message naming it is read.
+    const bool follows =
+        kind == MidiCommandKind::toggle && static_cast<MidiCommands::ToggleListener&> (control).followsControllerValue();
+    entries.insert (at, Entry { std::move (path), kind, &control, follows });
 }
 
 const OscAddressBook::Entry* OscAddressBook::find (std::string_view path) const noexcept

@@ -25,6 +25,7 @@ public:
         std::string path;
         MidiCommandKind kind = MidiCommandKind::momentary;
         MidiCommands::MidiGuiListener* control = nullptr;
+        bool followsValue = false; // an on/off control that a value sets, rather than flips
     };
 
     static constexpr std::string_view prefix = "/varnolo/";

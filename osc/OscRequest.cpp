@@ -28,15 +28,21 @@ namespace
         return std::strchr ("ihfdTF", type) != nullptr;
     }
 
-    /** A numeric argument as a double; true and false are 1 and 0. */
+    /** A numeric argument as a double; true and false are 1 and 0. The library's argument
+        pointers point into the message, aligned to four bytes only: read byte-wise. */
     double numberOf (char type, const lo_arg* arg) noexcept
     {
+        const auto read = [arg] (auto value) {
+            std::memcpy (&value, arg, sizeof (value));
+            return double (value);
+        };
+
         switch (type)
         {
-            case 'i': return double (arg->i);
-            case 'h': return double (arg->h);
-            case 'f': return double (arg->f);
-            case 'd': return arg->d;
+            case 'i': return read (std::int32_t {});
+            case 'h': return read (std::int64_t {});
+            case 'f': return read (float {});
+            case 'd': return read (double {});
             case 'T': return 1.0;
             default: return 0.0;
         }
@@ -67,7 +73,15 @@ namespace
                 return request;
 
             case MidiCommandKind::toggle:
-                if (! hasValue)
+                if (! entry.followsValue)
+                {
+                    // A control a value cannot set (undo, a punch) flips on a press; 0 is the
+                    // button's release.
+                    request.action = NamedAction::flip;
+                    if (hasValue && number == 0.0)
+                        request.type = OscRequest::Type::release;
+                }
+                else if (! hasValue)
                     request.action = NamedAction::flip;
                 else if (number == 0.0 || number == 1.0)
                     request.action = number == 1.0 ? NamedAction::on : NamedAction::off;
@@ -102,7 +116,7 @@ namespace
         {
             if (types[i] != 's')
                 return false;
-            *fields[i] = &argv[i]->s;
+            *fields[i] = reinterpret_cast<const char*> (argv[i]); // the string lies at the argument
         }
         return true;
     }

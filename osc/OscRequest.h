@@ -18,6 +18,8 @@ namespace Work
     - a momentary control: no argument, or one number (a button's press; 0 is its release,
       which does nothing);
     - an on/off control: no argument (flip), or one of true/false, 0/1 (int), 0.0/1.0 (float);
+      one that a value cannot set (undo, a punch) flips on no argument or a number other than 0,
+      and 0 is its button's release;
     - a continuous control: one value, a float from 0 to 1 or an int from 0 to 127.
     The program's own addresses: /varnolo/get WHAT [REPLY_URL [REPLY_PATH]];
     /varnolo/subscribe, /varnolo/unsubscribe and /varnolo/ping, each with an optional

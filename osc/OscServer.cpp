@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 #if JUCE_LINUX || JUCE_BSD || JUCE_MAC
 #include <sys/socket.h>
@@ -44,19 +45,45 @@ namespace
 #endif
     }
 
-    /** The host and port of an osc.udp:// URL; false for another protocol or a URL without them. */
+    /** The host and port of an osc.udp://HOST:PORT/ URL (HOST a name, an IPv4 address or an
+        IPv6 one in brackets); false for anything else. Read here rather than by the library,
+        whose reader runs past the end of some malformed URLs. */
     bool readUrl (const std::string& url, std::string& host, int& port)
     {
-        if (lo_url_get_protocol_id (url.c_str()) != LO_UDP)
+        constexpr std::string_view scheme = "osc.udp://";
+        if (url.size() > 300 || url.compare (0, scheme.size(), scheme) != 0)
             return false;
 
-        char* hostText = lo_url_get_hostname (url.c_str());
-        char* portText = lo_url_get_port (url.c_str());
-        host = hostText != nullptr ? hostText : "";
-        port = portText != nullptr ? std::atoi (portText) : 0;
-        std::free (hostText);
-        std::free (portText);
-        return ! host.empty() && port > 0 && port < 65536;
+        std::string_view rest (url);
+        rest.remove_prefix (scheme.size());
+
+        std::size_t hostEnd = 0;
+        if (! rest.empty() && rest.front() == '[')
+        {
+            hostEnd = rest.find (']');
+            if (hostEnd == std::string_view::npos)
+                return false;
+            host = std::string (rest.substr (1, hostEnd - 1));
+            ++hostEnd;
+        }
+        else
+        {
+            hostEnd = rest.find (':');
+            if (hostEnd == std::string_view::npos)
+                return false;
+            host = std::string (rest.substr (0, hostEnd));
+        }
+
+        if (host.empty() || hostEnd >= rest.size() || rest[hostEnd] != ':')
+            return false;
+
+        rest.remove_prefix (hostEnd + 1);
+        const auto digits = rest.substr (0, rest.find ('/'));
+        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of ("0123456789") != std::string_view::npos)
+            return false;
+
+        port = std::atoi (std::string (digits).c_str());
+        return port > 0 && port < 65536;
     }
 } // namespace
 

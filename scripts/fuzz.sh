@@ -13,10 +13,10 @@ bash "$root/scripts/install-deps.sh" --tests
 build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNOLO_FUZZ=ON -DVARNOLO_BENCH=OFF -DVARNOLO_WERROR=OFF
-cmake --build "$build" --target fuzz_key_list fuzz_mapping_file fuzz_midi_stream fuzz_session_document -j "$(nproc)"
+cmake --build "$build" --target fuzz_key_list fuzz_mapping_file fuzz_midi_stream fuzz_session_document fuzz_osc_packet -j "$(nproc)"
 
 status=0
-for target in fuzz_key_list fuzz_mapping_file fuzz_midi_stream fuzz_session_document; do
+for target in fuzz_key_list fuzz_mapping_file fuzz_midi_stream fuzz_session_document fuzz_osc_packet; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   # Seeds of the target's own kept in the repository, where there are any.
