@@ -299,8 +299,8 @@ void MainAppWindow::showBusEffects()
         {
             names.emplace_back();
             for (const auto& entry : chain->entries)
-                if (entry.instance != nullptr)
-                    names.back().add (entry.instance->getName());
+                if (entry.effect != nullptr)
+                    names.back().add (juce::String::fromUTF8 (entry.effect->getInfo().name.c_str()));
         }
 
     mainContent->getMainComponent().getMixBuses().showEffects (names);

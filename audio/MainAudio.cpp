@@ -125,17 +125,6 @@ void MainAudio::setStatus (const juce::String& text)
         onStatusChanged (text);
 }
 
-void MainAudio::prepareEffects()
-{
-    if (busEffects == nullptr)
-        return;
-
-    for (auto& chain : *busEffects)
-        for (auto& entry : chain->entries)
-            if (entry.instance != nullptr)
-                entry.instance->prepareToPlay (sampleRate, defaultBlockSize);
-}
-
 void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
 {
     auto& manager = device.getDeviceManager();
@@ -151,7 +140,6 @@ void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
         const auto outputLatency = current->getOutputLatencyInSamples();
         sampleRate = current->getCurrentSampleRate();
         defaultBlockSize = current->getDefaultBufferSize();
-        prepareEffects();
 
         if (looper != nullptr)
             looper->setDevice (int (sampleRate), inputLatency, outputLatency);
@@ -249,10 +237,9 @@ void MainAudio::audioCallback (const float* const* inputs, float* const* outputs
     {
         for (std::size_t b = 0; b < busEffects->size() && int (b) < numBuses; ++b)
         {
-            effectBus.setDataToReferTo (outputs + 2 * b, 2, n); // refers, never allocates
             for (auto& entry : (*busEffects)[b]->entries)
-                if (entry.instance != nullptr)
-                    entry.instance->processBlock (effectBus, noMidi);
+                if (entry.effect != nullptr)
+                    entry.effect->process (outputs[2 * b], outputs[2 * b + 1], n);
         }
     }
 

@@ -5,6 +5,7 @@
 
 #include "AudioDevice.h"
 #include "BufferPatch.h"
+#include "effects/Lv2Effect.h"
 #include "engine/AudioCallbackClient.h"
 #include "engine/LooperMixer.h"
 #include "engine/MeterFeed.h"
@@ -30,7 +31,7 @@ public:
 
     struct Entry
     {
-        std::unique_ptr<juce::AudioPluginInstance> instance; // null for an empty entry
+        std::unique_ptr<Lv2Effect> effect; // null for an empty entry
     };
 
     std::vector<Entry> entries;
@@ -114,11 +115,9 @@ public:
         channel and per engine output; a list may be shorter, or empty. */
     void setMeterFeeds (std::vector<MeterFeed*> inputs, std::vector<MeterFeed*> channels, std::vector<MeterFeed*> outputs);
 
-    /** Installed bus effects, or null; changed only under the callback gate. */
+    /** Installed bus effects, or null; changed only under the callback gate. Each runs in place
+        on its bus's two channels after the loop mix, made for the device's rate. */
     std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> busEffects;
-
-    /** [message] Prepares every installed effect for the device's rate and block size. */
-    void prepareEffects();
 
 private:
     /** Tells the looper of MIDI that arrived while dispatch was held off. [midi]
@@ -144,9 +143,6 @@ private:
     std::unique_ptr<VarnoloLooper> looper;
     std::unique_ptr<MixerChannelSet> loopMixerSet, busMixerSet;
 
-    // What the bus effects are handed each block, made here so the block builds nothing.
-    juce::AudioBuffer<float> effectBus;
-    juce::MidiBuffer noMidi;
     std::vector<MeterFeed*> inputMeters, channelMeters, outputMeters;
     juce::String statusText, absenceStatus, absenceNotice;
     double sampleRate = 0.0;

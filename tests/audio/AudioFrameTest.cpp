@@ -193,9 +193,17 @@ TEST_F (AudioFrame, TheAudioCallbackNeverTouchesTheHeap)
     // The audio thread's one entry point, the device callback, through everything it reaches: the
     // controls' commands in the pre-block stage, the tempo source and the MIDI clock, the looper
     // through a performance that touches every kind of loop and command, the mixer with moving
-    // sliders, input monitoring.
+    // sliders, input monitoring, an LV2 plug-in on the bus (swh's amplifier, which allocates
+    // nothing as it runs) with its gain moving and its bypass switched.
     MainAudio audio (nullptr);
     ASSERT_TRUE (audio.setupEngine (2, false, 8, 1));
+    std::string effectError;
+    auto effect = Lv2Effect::create ("http://plugin.org.uk/swh-plugins/amp", 48000.0, 256, effectError);
+    ASSERT_NE (effect, nullptr) << effectError << " (the swh-lv2 package is installed by the test command)";
+    auto* amp = effect.get();
+    audio.busEffects = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
+    audio.busEffects->push_back (std::make_unique<BusEffectChain>());
+    audio.busEffects->front()->entries.push_back ({ std::move (effect) });
     audio.inputMonitoring = true;
     auto& device = audio.getDevice();
     auto* looper = audio.getLooper();
@@ -280,6 +288,8 @@ TEST_F (AudioFrame, TheAudioCallbackNeverTouchesTheHeap)
         if (b % 50 == 25)
             mute.midiToggled (timeMs);
         volume.guiValue (b % 128);
+        amp->setControl (0, float (b % 13) - 6.0f);
+        amp->setBypassed (b % 100 > 80);
         device.processBlock (block.inputs(), 2, block.outputs(), 2, 256, timeMs, 48000.0f);
     };
 

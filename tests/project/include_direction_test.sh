@@ -6,10 +6,11 @@
 #   engine   <- nothing of ours
 #   mixer    <- engine
 #   midi     <- engine, mixer
+#   effects  <- nothing of ours
 #   settings <- nothing of ours
 #   session  <- engine, mixer
 #   osc      <- engine, mixer, midi
-#   audio    <- engine, mixer, midi, settings
+#   audio    <- engine, mixer, midi, effects, settings
 #   gui      <- engine, mixer, midi, settings (not audio: the screen reaches the engine through
 #               the screen port in engine/, and never includes the looper itself)
 #   app      <- everything above
@@ -21,12 +22,13 @@ declare -A allowed=(
   [engine]=""
   [mixer]="engine"
   [midi]="engine mixer"
+  [effects]=""
   [settings]=""
   [session]="engine mixer"
   [osc]="engine mixer midi"
-  [audio]="engine mixer midi settings"
+  [audio]="engine mixer midi effects settings"
   [gui]="engine mixer midi settings"
-  [app]="engine mixer midi settings session osc audio gui resources"
+  [app]="engine mixer midi effects settings session osc audio gui resources"
 )
 layers="${!allowed[*]}"
 status=0

@@ -3,7 +3,8 @@
 # Copyright (C) 2026 the Varnolo developers
 # The render tool from the command line: a good script writes its WAV files and its status
 # file, a bad one stops with a one-line error naming the line and writes nothing, and so does an
-# unknown option or a bad value.
+# unknown option or a bad value; an LV2 effect on the bus changes the output as computed, and
+# bypassed leaves it to the bit.
 set -u
 tool="$1"
 work=$(mktemp -d)
@@ -45,12 +46,27 @@ grep -q "^4864 playing=1 .* main=1 .* recin=0x1 " "$work/status.txt" || fail "no
 grep -q -- "--latency-offset-ms" "$work/help" || fail "--help without the options"
 
 # Unknown options and bad values are refused, nothing written.
-for bad in "--bogus 5" "--block 0" "--cursors 3" "--pool-mb x" "--input-latency -4" "--latency-offset-ms 26" "--seconds abc"; do
+amp=http://plugin.org.uk/swh-plugins/amp
+for bad in "--bogus 5" "--block 0" "--cursors 3" "--pool-mb x" "--input-latency -4" "--latency-offset-ms 26" "--seconds abc" \
+  "--bus-effect http://example.org/none" "--bus-effect $amp --param volume=3" "--bus-effect $amp --param gain=loud" \
+  "--bus-effect $amp --bypass 2" "--param gain=1"; do
   # shellcheck disable=SC2086
   if "$tool" --script "$work/good.txt" --out "$work/refused.wav" --signal sine $bad > "$work/log" 2>&1; then
     fail "'$bad' was accepted"
   fi
   [[ ! -e "$work/refused.wav" ]] || fail "'$bad' wrote output"
 done
+
+# An LV2 amplifier on the bus at -6 dB halves the output (10^(-6/20) = 0.501); bypassed, the
+# output is the dry one to the bit.
+rms() { sox "$1" -n stat 2>&1 | awk '/RMS +amplitude/ { print $3 }'; }
+"$tool" --script "$work/good.txt" --out "$work/amp.wav" --signal sine --seconds 2 --bus-effect "$amp" --param gain=-6 \
+  > "$work/log" 2>&1 || fail "the bus effect failed: $(cat "$work/log")"
+"$tool" --script "$work/good.txt" --out "$work/dry.wav" --signal sine --seconds 2 > /dev/null 2>&1 || fail "the dry render failed"
+"$tool" --script "$work/good.txt" --out "$work/bypassed.wav" --signal sine --seconds 2 --bus-effect "$amp" --param gain=-6 \
+  --bypass 1 > /dev/null 2>&1 || fail "the bypassed render failed"
+awk -v a="$(rms "$work/amp.wav")" -v d="$(rms "$work/dry.wav")" 'BEGIN { r = a / d; exit !(r > 0.5 && r < 0.502) }' ||
+  fail "-6 dB gave $(rms "$work/amp.wav") for $(rms "$work/dry.wav") dry"
+cmp -s "$work/dry.wav" "$work/bypassed.wav" || fail "the bypassed effect changed the output"
 
 echo "PASS: render tool writes good performances and refuses bad scripts and options"

@@ -7,6 +7,7 @@
 #include "RenderScript.h"
 #include "RenderSessions.h"
 #include "audio/BufferPatch.h"
+#include "audio/MainAudio.h"
 #include "engine/MemorySystem.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -42,6 +43,9 @@ const char* const usage =
     "  --status FILE             the looper's status after every block, one line a block\n"
     "  --session DIR             start from the session saved in DIR\n"
     "  --save-session DIR        save the performance as it stands after the last block to DIR\n"
+    "  --bus-effect URI          an LV2 plug-in on the output bus\n"
+    "  --param SYMBOL=VALUE      one of its controls (may be given again)\n"
+    "  --bypass 0|1              the effect bypassed (default 0)\n"
     "  --help                    this text\n";
 
 /** The options the tool knows; every one takes a value. */
@@ -60,7 +64,10 @@ const juce::StringArray knownOptions { "script",
                                        "cursors",
                                        "status",
                                        "session",
-                                       "save-session" };
+                                       "save-session",
+                                       "bus-effect",
+                                       "param",
+                                       "bypass" };
 
 /** A whole number option within [lowest, highest], or fallback when absent; false when given
     but not such a number. */
@@ -141,6 +148,7 @@ bool writeWav (const juce::File& file, const juce::AudioBuffer<float>& buffer, d
 int main (int argc, char** argv)
 {
     juce::StringPairArray options;
+    juce::StringArray params;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -154,7 +162,10 @@ int main (int argc, char** argv)
             return failWith ("unknown option '" + arg + "'\n" + usage);
         if (i + 1 >= argc)
             return failWith (arg + " needs a value\n" + usage);
-        options.set (arg.substring (2), argv[++i]);
+        if (arg == "--param")
+            params.add (argv[++i]);
+        else
+            options.set (arg.substring (2), argv[++i]);
     }
 
     const auto scriptPath = options["script"], outPath = options["out"], inPath = options["in"];
@@ -246,6 +257,47 @@ int main (int argc, char** argv)
         settings.atEnd = [folder = here.getChildFile (options["save-session"]), rate] (Work::MainAudio& engine) {
             return Work::RenderSessions::save (engine, folder, int (rate));
         };
+
+    // A bus effect, made before the performance and put on the bus at its start.
+    std::shared_ptr<std::unique_ptr<Work::Lv2Effect>> effect;
+    if (const auto uri = options["bus-effect"]; uri.isNotEmpty())
+    {
+        std::string error;
+        effect = std::make_shared<std::unique_ptr<Work::Lv2Effect>> (
+            Work::Lv2Effect::create (uri.toStdString(), rate, Work::maxBlockSize, error));
+        if (*effect == nullptr)
+            return failWith (juce::String::fromUTF8 (error.c_str()));
+
+        for (const auto& param : params)
+        {
+            const auto symbol = param.upToFirstOccurrenceOf ("=", false, false);
+            const auto valueText = param.fromFirstOccurrenceOf ("=", false, false).trim();
+            const auto control = (*effect)->findControl (symbol.toStdString());
+            if (control < 0 || ! param.contains ("=") || valueText.isEmpty() || ! valueText.containsOnly ("0123456789.-+eE"))
+                return failWith ("--param " + param + ": the effect has no control " + symbol
+                                 + ", or the value is not a number");
+            (*effect)->setControl (control, valueText.getFloatValue());
+        }
+
+        if (const auto bypass = options["bypass"]; bypass.isNotEmpty() && bypass != "0" && bypass != "1")
+            return failWith ("--bypass must be 0 or 1");
+        (*effect)->setBypassed (options["bypass"] == "1");
+
+        settings.atStart = [effect, before = settings.atStart] (Work::MainAudio& engine) {
+            if (before)
+                if (const auto error = before (engine); error.isNotEmpty())
+                    return error;
+            auto chain = std::make_unique<Work::BusEffectChain>();
+            chain->entries.push_back ({ std::move (*effect) });
+            engine.busEffects = std::make_unique<std::vector<std::unique_ptr<Work::BusEffectChain>>>();
+            engine.busEffects->push_back (std::move (chain));
+            return juce::String();
+        };
+    }
+    else if (! params.isEmpty() || options["bypass"].isNotEmpty())
+    {
+        return failWith ("--param and --bypass need --bus-effect");
+    }
 
     Work::MemorySystem::startEngineRuntime();
     if (Work::MemorySystem::startSampleMemoryOf (std::uint32_t (poolMb)) == 0)
