@@ -21,7 +21,9 @@ juce::StringArray MainAppWindow::otherSettingsKeys()
              EngineRuntime::beatsPerBarKey,
              MidiGuiManager::mappingsKey,
              MidiGuiManager::filterKey,
-             MidiGuiManager::lastFileKey };
+             MidiGuiManager::lastFileKey,
+             BusEffects::settingsKey,
+             EffectScan::settingsKey };
 }
 
 MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackManager& midiInputToUse)
@@ -51,6 +53,12 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
 
     sessions = std::make_unique<SessionController> (engine, settingsFile);
     osc = std::make_unique<OscController> (settings, engine);
+    busEffectSlot = std::make_unique<BusEffects> (engine, settingsFile);
+    busEffectSlot->onChange = [this] { showBusEffects(); };
+    busEffectSlot->onNotice = [this] (const juce::String& text) {
+        if (mainContent != nullptr)
+            mainContent->getMainComponent().getNoticeLine().showText (text);
+    };
     sessions->onChange = [this] {
         updateTitle();
         if (sessionManager != nullptr)
@@ -79,6 +87,7 @@ MainAppWindow::~MainAppWindow()
     sessionManager = nullptr;
     sessions = nullptr; // a save under way is finished first
     closeContent();
+    busEffectSlot = nullptr;
     osc = nullptr;
     knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
@@ -167,6 +176,12 @@ void MainAppWindow::buildContent()
             error
                 + "\n\nThe program runs without audio until a device is chosen, and opens the last one as soon as it can.");
 
+    if (busEffectSlot != nullptr)
+    {
+        busEffectSlot->restore();
+        auto& slot = screen.getMixBuses().getBus (screen.getMixBuses().getNumBuses() - 1).getEffectButton();
+        slot.onClick = [this, &slot] { busEffectSlot->slotClicked (slot); };
+    }
     showBusEffects();
     createMidiLogWindow();
     screen.start();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BlockWait.h"
+#include "BusEffects.h"
 #include "MainContentComponent.h"
 #include "OscController.h"
 #include "SessionController.h"
@@ -140,6 +141,7 @@ private:
     std::unique_ptr<SessionController> sessions; // made after the engine, gone before it
     std::unique_ptr<NsmClient> sessionManager;
     std::unique_ptr<OscController> osc; // made after the engine, gone before it
+    std::unique_ptr<BusEffects> busEffectSlot;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     juce::KnownPluginList knownPlugins;
     std::unique_ptr<MainContentComponent> mainContent;

@@ -13,6 +13,7 @@ EffectButton::EffectButton (int bus)
     : text ("No FX")
     , busIndex (bus)
 {
+    setName ("Bus Effect " + juce::String (bus + 1));
 }
 
 juce::String EffectButton::shortened (const juce::String& name)
@@ -26,6 +27,12 @@ void EffectButton::showEffects (const juce::StringArray& names)
     text = names.isEmpty() ? juce::String ("No FX")
                            : (names.size() == 1 ? shortened (names[0]) : juce::String (names.size()) + " FX");
     repaint();
+}
+
+void EffectButton::mouseUp (const juce::MouseEvent& event)
+{
+    if (onClick && contains (event.getPosition()))
+        onClick();
 }
 
 void EffectButton::resized()

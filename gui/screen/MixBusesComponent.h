@@ -10,6 +10,7 @@
 #include "gui/controls/MidiSlider.h"
 #include "gui/controls/VumeterComponent.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,10 @@ public:
     [[nodiscard]] const juce::String& getText() const noexcept { return text; }
     void paint (juce::Graphics& g) override;
     void resized() override;
+    void mouseUp (const juce::MouseEvent& event) override;
+
+    /** A click: the effects of the bus are to be chosen. */
+    std::function<void()> onClick;
 
 private:
     juce::String text;

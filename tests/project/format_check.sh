@@ -13,14 +13,14 @@ if [[ -z "$formatter" ]]; then
   exit 1
 fi
 
-sources=('*.h' '*.cpp' '*.sh' '*.cmake' 'CMakeLists.txt' '*.desktop' '*.py' '.ci/run')
+sources=('*.h' '*.cpp' '*.sh' '*.cmake' 'CMakeLists.txt' '*.desktop' '*.py' '*.ttl' '.ci/run')
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   mapfile -t files < <(git ls-files -co --exclude-standard -- '*.h' '*.cpp')
   mapfile -t licensed < <(git ls-files -co --exclude-standard -- "${sources[@]}")
 else
-  mapfile -t files < <(find app audio bench engine gui midi mixer settings tests tools -name '*.h' -o -name '*.cpp')
+  mapfile -t files < <(find app audio bench effects engine gui midi mixer osc session settings tests tools -name '*.h' -o -name '*.cpp')
   mapfile -t licensed < <(find . -path ./build -prune -o -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.sh' \
-    -o -name '*.cmake' -o -name CMakeLists.txt -o -name '*.desktop' -o -name '*.py' -o -path ./.ci/run \) -print)
+    -o -name '*.cmake' -o -name CMakeLists.txt -o -name '*.desktop' -o -name '*.py' -o -name '*.ttl' -o -path ./.ci/run \) -print)
 fi
 
 status=0

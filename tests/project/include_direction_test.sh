@@ -11,7 +11,7 @@
 #   session  <- engine, mixer
 #   osc      <- engine, mixer, midi
 #   audio    <- engine, mixer, midi, effects, settings
-#   gui      <- engine, mixer, midi, settings (not audio: the screen reaches the engine through
+#   gui      <- engine, mixer, midi, effects, settings (not audio: the screen reaches the engine through
 #               the screen port in engine/, and never includes the looper itself)
 #   app      <- everything above
 set -uo pipefail
@@ -27,7 +27,7 @@ declare -A allowed=(
   [session]="engine mixer"
   [osc]="engine mixer midi"
   [audio]="engine mixer midi effects settings"
-  [gui]="engine mixer midi settings"
+  [gui]="engine mixer midi effects settings"
   [app]="engine mixer midi effects settings session osc audio gui resources"
 )
 layers="${!allowed[*]}"

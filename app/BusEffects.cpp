@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 the Varnolo developers
+
+#include "BusEffects.h"
+
+#include "audio/BufferPatch.h"
+#include "gui/controls/Dialogs.h"
+#include "gui/effects/EffectPanel.h"
+
+namespace Work
+{
+
+namespace
+{
+    enum MenuId
+    {
+        noEffect = 1,
+        scanAgain = 2,
+        firstPlugin = 100
+    };
+} // namespace
+
+BusEffects::BusEffects (EngineRuntime& engineToUse, juce::PropertiesFile& settingsToUse)
+    : engine (engineToUse)
+    , settings (settingsToUse)
+{
+}
+
+BusEffects::~BusEffects()
+{
+    *alive = false;
+    if (panel != nullptr)
+        delete panel.getComponent();
+}
+
+Lv2Effect* BusEffects::current() const noexcept
+{
+    auto* audio = engine.getMainAudio();
+    if (audio == nullptr || audio->busEffects == nullptr || audio->busEffects->empty())
+        return nullptr;
+    const auto& entries = audio->busEffects->front()->entries;
+    return entries.empty() ? nullptr : entries.front().effect.get();
+}
+
+void BusEffects::restore()
+{
+    if (const auto kept = settings.getXmlValue (settingsKey); kept != nullptr && kept->hasAttribute ("uri"))
+        use (kept->getStringAttribute ("uri").toStdString(), kept.get());
+}
+
+void BusEffects::slotClicked (juce::Component& slot)
+{
+    if (current() != nullptr)
+        showPanel();
+    else
+        showChooser (slot);
+}
+
+void BusEffects::showChooser (juce::Component& slot)
+{
+    const auto entries = EffectScan::entries (settings);
+    const bool unscanned = std::any_of (entries.begin(), entries.end(), [] (const auto& e) { return ! e.probed; });
+    if (unscanned)
+        return scanThenShow (slot, false);
+
+    juce::PopupMenu menu;
+    menu.addItem (noEffect, "No effect", true, current() == nullptr);
+    menu.addSeparator();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+    {
+        const auto& entry = entries[i];
+        const auto name = juce::String::fromUTF8 (entry.info.name.c_str());
+        const bool chosen = current() != nullptr && current()->getInfo().uri == entry.info.uri;
+        if (entry.blockedBecause.empty())
+            menu.addItem (firstPlugin + int (i), name, true, chosen);
+        else
+            menu.addItem (firstPlugin + int (i),
+                          name + " (blocked: " + juce::String::fromUTF8 (entry.blockedBecause.c_str()) + ")", false);
+    }
+    menu.addSeparator();
+    menu.addItem (scanAgain, "Scan the plug-ins again");
+
+    menu.showMenuAsync (
+        juce::PopupMenu::Options().withTargetComponent (&slot),
+        [this, alive = alive, entries, target = juce::Component::SafePointer<juce::Component> (&slot)] (int id) {
+            if (! *alive)
+                return;
+            if (id == noEffect)
+                remove();
+            else if (id == scanAgain && target != nullptr)
+                scanThenShow (*target, true);
+            else if (id >= firstPlugin && std::size_t (id - firstPlugin) < entries.size())
+            {
+                use (entries[std::size_t (id - firstPlugin)].info.uri, nullptr);
+                if (current() != nullptr)
+                    showPanel();
+            }
+        });
+}
+
+void BusEffects::scanThenShow (juce::Component& slot, bool again)
+{
+    if (scanning)
+        return;
+
+    if (again)
+        EffectScan::forget (settings);
+
+    std::vector<std::string> uris;
+    for (const auto& entry : EffectScan::entries (settings))
+        if (! entry.probed)
+            uris.push_back (entry.info.uri);
+
+    scanning = true;
+    if (onNotice)
+        onNotice ("Scanning " + juce::String (int (uris.size())) + " LV2 plug-ins...");
+
+    // The probe runs the plug-ins in a process of its own; this thread only waits for it.
+    juce::Thread::launch ([alive = alive, this, uris, target = juce::Component::SafePointer<juce::Component> (&slot)] {
+        auto outcome = EffectScan::probe (EffectScan::probeProgram(), uris);
+        juce::MessageManager::callAsync ([alive, this, outcome = std::move (outcome), target] {
+            if (! *alive)
+                return;
+            scanning = false;
+            EffectScan::keep (settings, outcome);
+            const auto blocked =
+                std::count_if (outcome.begin(), outcome.end(), [] (const auto& o) { return ! o.second.empty(); });
+            if (onNotice)
+                onNotice (juce::String (int (outcome.size())) + " LV2 plug-ins scanned, " + juce::String (int (blocked))
+                          + " blocked.");
+            if (target != nullptr)
+                showChooser (*target);
+        });
+    });
+}
+
+void BusEffects::use (const std::string& uri, const juce::XmlElement* kept)
+{
+    auto* audio = engine.getMainAudio();
+    if (audio == nullptr || audio->getSampleRate() <= 0.0)
+    {
+        if (onNotice)
+            onNotice ("An effect needs a running audio device.");
+        return;
+    }
+
+    std::string error;
+    auto effect = Lv2Effect::create (uri, audio->getSampleRate(), maxBlockSize, error);
+    if (effect == nullptr)
+    {
+        if (onNotice)
+            onNotice (juce::String::fromUTF8 (error.c_str()));
+        return;
+    }
+
+    if (kept != nullptr)
+    {
+        effect->setBypassed (kept->getBoolAttribute ("bypassed"));
+        for (const auto* param : kept->getChildWithTagNameIterator ("PARAM"))
+            effect->setControl (effect->findControl (param->getStringAttribute ("symbol").toStdString()),
+                                float (param->getDoubleAttribute ("value")));
+    }
+
+    install (std::move (effect));
+    keep();
+}
+
+void BusEffects::remove()
+{
+    if (panel != nullptr)
+        delete panel.getComponent();
+    install (nullptr);
+    settings.removeValue (settingsKey);
+}
+
+void BusEffects::install (std::unique_ptr<Lv2Effect> effect)
+{
+    auto* audio = engine.getMainAudio();
+    if (audio == nullptr)
+        return;
+
+    std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> chains;
+    if (effect != nullptr)
+    {
+        chains = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
+        chains->push_back (std::make_unique<BusEffectChain>());
+        chains->front()->entries.push_back ({ std::move (effect) });
+    }
+
+    {
+        // The audio thread leaves the old chain before it is swapped; it is freed after the
+        // gate opens again, here on the message thread.
+        const CallbackDisabler::ScopedDisable gate (audio->getDevice());
+        std::swap (audio->busEffects, chains);
+    }
+    chains = nullptr;
+
+    if (onChange)
+        onChange();
+}
+
+void BusEffects::showPanel()
+{
+    auto* effect = current();
+    if (effect == nullptr)
+        return;
+    if (panel != nullptr)
+        delete panel.getComponent();
+
+    auto content = std::make_unique<EffectPanel> (*effect);
+    content->onChange = [this] { keep(); };
+    panel = Dialogs::open (std::move (content), juce::String::fromUTF8 (effect->getInfo().name.c_str()) + " (bus effect)",
+                           nullptr);
+}
+
+void BusEffects::keep()
+{
+    auto* effect = current();
+    if (effect == nullptr)
+        return;
+
+    juce::XmlElement kept ("BUS_EFFECT");
+    kept.setAttribute ("uri", juce::String::fromUTF8 (effect->getInfo().uri.c_str()));
+    kept.setAttribute ("bypassed", effect->isBypassed());
+    const auto& controls = effect->getInfo().controls;
+    for (int c = 0; c < int (controls.size()); ++c)
+    {
+        auto* param = kept.createNewChildElement ("PARAM");
+        param->setAttribute ("symbol", juce::String::fromUTF8 (controls[std::size_t (c)].symbol.c_str()));
+        param->setAttribute ("value", double (effect->getControl (c)));
+    }
+    settings.setValue (settingsKey, &kept);
+}
+
+} // namespace Work
