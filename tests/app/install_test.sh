@@ -15,6 +15,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$prefix/usr" > "$prefix/install.log" 2>&1 || fail "cmake --install failed: $(tail -n 3 "$prefix/install.log")"
 
 [[ -x "$prefix/usr/bin/varnolo" ]] || fail "no program at bin/varnolo"
+[[ -x "$prefix/usr/bin/varnolo-lv2-probe" ]] || fail "no plug-in probe beside the program"
 
 entry="$prefix/usr/share/applications/varnolo.desktop"
 [[ -f "$entry" ]] || fail "no desktop entry at share/applications/varnolo.desktop"
