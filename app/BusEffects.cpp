@@ -4,8 +4,8 @@
 #include "BusEffects.h"
 
 #include "audio/BufferPatch.h"
-#include "gui/controls/Dialogs.h"
 #include "gui/effects/EffectPanel.h"
+#include "gui/look/Drawing.h"
 
 namespace Work
 {
@@ -18,6 +18,31 @@ namespace
         scanAgain = 2,
         firstPlugin = 100
     };
+
+    /** The panel's own window, beside the main one: the performance goes on while it shows. */
+    struct PanelWindow final : juce::DocumentWindow
+    {
+        PanelWindow (const juce::String& title, std::unique_ptr<juce::Component> content)
+            : juce::DocumentWindow (title, Drawing::palette().background, juce::DocumentWindow::closeButton)
+        {
+            setUsingNativeTitleBar (true);
+            setContentOwned (content.release(), true);
+            setResizable (false, false);
+            centreWithSize (getWidth(), getHeight());
+            setVisible (true);
+            toFront (true);
+        }
+
+        void closeButtonPressed() override { setVisible (false); }
+
+        bool keyPressed (const juce::KeyPress& key) override
+        {
+            if (key != juce::KeyPress::escapeKey)
+                return juce::DocumentWindow::keyPressed (key);
+            setVisible (false);
+            return true;
+        }
+    };
 } // namespace
 
 BusEffects::BusEffects (EngineRuntime& engineToUse, juce::PropertiesFile& settingsToUse)
@@ -29,8 +54,24 @@ BusEffects::BusEffects (EngineRuntime& engineToUse, juce::PropertiesFile& settin
 BusEffects::~BusEffects()
 {
     *alive = false;
-    if (panel != nullptr)
-        delete panel.getComponent();
+    release();
+}
+
+void BusEffects::release()
+{
+    panel = nullptr;
+    auto* audio = engine.getMainAudio();
+    auto* manager = engine.getMidiGuiManager();
+    if (audio != nullptr && ! commands.empty())
+    {
+        const CallbackDisabler::ScopedDisable gate (audio->getDevice());
+        for (auto& command : commands)
+            audio->getDevice().removePreAudioCallbackClient (command.get());
+    }
+    if (manager != nullptr)
+        for (auto& command : commands)
+            manager->unregister (MidiCommandKind::continuous, command.get());
+    commands.clear();
 }
 
 Lv2Effect* BusEffects::current() const noexcept
@@ -167,8 +208,6 @@ void BusEffects::use (const std::string& uri, const juce::XmlElement* kept)
 
 void BusEffects::remove()
 {
-    if (panel != nullptr)
-        delete panel.getComponent();
     install (nullptr);
     settings.removeValue (settingsKey);
 }
@@ -179,9 +218,15 @@ void BusEffects::install (std::unique_ptr<Lv2Effect> effect)
     if (audio == nullptr)
         return;
 
+    // The old effect's commands go before the old effect does.
+    release();
+
     std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> chains;
+    std::vector<std::unique_ptr<EffectControlCommand>> newCommands;
     if (effect != nullptr)
     {
+        for (int c = 0; c < int (effect->getInfo().controls.size()); ++c)
+            newCommands.push_back (std::make_unique<EffectControlCommand> (*effect, c));
         chains = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
         chains->push_back (std::make_unique<BusEffectChain>());
         chains->front()->entries.push_back ({ std::move (effect) });
@@ -192,8 +237,15 @@ void BusEffects::install (std::unique_ptr<Lv2Effect> effect)
         // gate opens again, here on the message thread.
         const CallbackDisabler::ScopedDisable gate (audio->getDevice());
         std::swap (audio->busEffects, chains);
+        for (auto& command : newCommands)
+            [[maybe_unused]] const bool added = audio->getDevice().addPreAudioCallbackClient (command.get());
     }
     chains = nullptr;
+
+    commands = std::move (newCommands);
+    if (auto* manager = engine.getMidiGuiManager())
+        for (auto& command : commands)
+            manager->registerContinuous (command.get());
 
     if (onChange)
         onChange();
@@ -204,13 +256,19 @@ void BusEffects::showPanel()
     auto* effect = current();
     if (effect == nullptr)
         return;
-    if (panel != nullptr)
-        delete panel.getComponent();
 
     auto content = std::make_unique<EffectPanel> (*effect);
     content->onChange = [this] { keep(); };
-    panel = Dialogs::open (std::move (content), juce::String::fromUTF8 (effect->getInfo().name.c_str()) + " (bus effect)",
-                           nullptr);
+    content->onControlMoved = [this] (int control, float value) {
+        if (control >= 0 && std::size_t (control) < commands.size())
+            commands[std::size_t (control)]->followPanel (value);
+    };
+    content->onLearn = [this] (int control) {
+        if (onLearn && control >= 0 && std::size_t (control) < commands.size())
+            onLearn (*commands[std::size_t (control)], MidiCommandKind::continuous);
+    };
+    panel = std::make_unique<PanelWindow> (juce::String::fromUTF8 (effect->getInfo().name.c_str()) + " (bus effect)",
+                                           std::move (content));
 }
 
 void BusEffects::keep()

@@ -5,6 +5,7 @@
 
 #include "EffectScan.h"
 #include "audio/EngineRuntime.h"
+#include "gui/effects/EffectControlCommand.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -21,6 +22,9 @@ namespace Work
     effect (its URI, bypass and control values) is kept in the settings file and put back when
     the engine is built again.
 
+    Each control of the effect is also a MIDI command (EffectControlCommand), learnt by a popup
+    click on its slider, connected while the effect is on the bus.
+
     The first click scans, in a thread of its own that runs the probe (EffectScan), and opens the
     chooser when it is done; the screen stays live meanwhile. [message] */
 class BusEffects final
@@ -31,6 +35,10 @@ public:
 
     /** The engine was just built and its device opened: the kept effect goes back on the bus. */
     void restore();
+
+    /** The engine is going: the effect's MIDI commands leave the device and the MIDI tables, and
+        its panel closes. The settings keep the effect. */
+    void release();
 
     /** A click on the slot: the panel when an effect runs, else the chooser. */
     void slotClicked (juce::Component& slot);
@@ -43,6 +51,9 @@ public:
 
     /** Told a text for the performer (the scan, a plug-in that failed). */
     std::function<void (const juce::String&)> onNotice;
+
+    /** A control of the panel asks to learn a MIDI controller (a popup click on it). */
+    std::function<void (MidiCommands::MidiGuiListener& command, MidiCommandKind kind)> onLearn;
 
     /** The effect on the bus, or null. */
     [[nodiscard]] Lv2Effect* current() const noexcept;
@@ -59,7 +70,8 @@ private:
 
     EngineRuntime& engine;
     juce::PropertiesFile& settings;
-    juce::Component::SafePointer<juce::DialogWindow> panel;
+    std::unique_ptr<juce::DocumentWindow> panel;
+    std::vector<std::unique_ptr<EffectControlCommand>> commands; // one per control of the effect
     std::shared_ptr<bool> alive = std::make_shared<bool> (true);
     bool scanning = false;
 };

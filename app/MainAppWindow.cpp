@@ -178,6 +178,7 @@ void MainAppWindow::buildContent()
 
     if (busEffectSlot != nullptr)
     {
+        busEffectSlot->onLearn = screen.onLearn;
         busEffectSlot->restore();
         auto& slot = screen.getMixBuses().getBus (screen.getMixBuses().getNumBuses() - 1).getEffectButton();
         slot.onClick = [this, &slot] { busEffectSlot->slotClicked (slot); };
@@ -330,6 +331,9 @@ void MainAppWindow::showPlayingMenus (bool playing)
 void MainAppWindow::closeContent()
 {
     engine.closeAudio();
+
+    if (busEffectSlot != nullptr)
+        busEffectSlot->release();
 
     if (osc != nullptr)
         osc->detach();

@@ -3,10 +3,38 @@
 
 #include "EffectPanel.h"
 
+#include "gui/controls/LearnClick.h"
 #include "gui/look/Drawing.h"
+
+#include <cmath>
 
 namespace Work
 {
+
+namespace
+{
+    /** A slider whose popup click asks to learn MIDI for it instead of moving it. */
+    struct LearnableSlider final : juce::Slider
+    {
+        LearnableSlider()
+            : juce::Slider (juce::Slider::LinearHorizontal, juce::Slider::TextBoxRight)
+        {
+        }
+
+        void mouseDown (const juce::MouseEvent& e) override
+        {
+            if (LearnClick::isPopupClick (e))
+            {
+                if (onLearn)
+                    onLearn();
+                return;
+            }
+            juce::Slider::mouseDown (e);
+        }
+
+        std::function<void()> onLearn;
+    };
+} // namespace
 
 EffectPanel::EffectPanel (Lv2Effect& effectToShow)
     : effect (effectToShow)
@@ -57,7 +85,12 @@ EffectPanel::EffectPanel (Lv2Effect& effectToShow)
         }
         else
         {
-            auto slider = std::make_unique<juce::Slider> (juce::Slider::LinearHorizontal, juce::Slider::TextBoxRight);
+            auto slider = std::make_unique<LearnableSlider>();
+            slider->onLearn = [this, c] {
+                if (onLearn)
+                    onLearn (c);
+            };
+            row.slider = slider.get();
             slider->setName (name);
             slider->setRange (port.minimum, port.maximum, port.integer ? 1.0 : 0.0);
             if (port.logarithmic && port.minimum > 0.0f)
@@ -76,11 +109,22 @@ EffectPanel::EffectPanel (Lv2Effect& effectToShow)
     }
 
     setSize (520, rowHeight * (int (rows.size()) + 2) + 16);
+    startTimer (100);
+}
+
+void EffectPanel::timerCallback()
+{
+    for (int c = 0; c < int (rows.size()); ++c)
+        if (auto* slider = rows[std::size_t (c)].slider; slider != nullptr && ! slider->isMouseButtonDown())
+            if (const auto value = double (effect.getControl (c)); std::abs (slider->getValue() - value) > 1.0e-6)
+                slider->setValue (value, juce::dontSendNotification);
 }
 
 void EffectPanel::changed (int control, float value)
 {
     effect.setControl (control, value);
+    if (onControlMoved)
+        onControlMoved (control, value);
     if (onChange)
         onChange();
 }

@@ -19,7 +19,9 @@ namespace Work
     on/off control, a list for a control whose values all have names; the bypass switch and the
     latency above them. A change goes straight into the effect's control words (which the audio
     thread reads at the start of its next block), then to onChange. [message] */
-class EffectPanel final : public juce::Component
+class EffectPanel final
+    : public juce::Component
+    , private juce::Timer
 {
 public:
     /** The effect must outlive the panel. */
@@ -27,6 +29,13 @@ public:
 
     /** Told after every change, to keep it. */
     std::function<void()> onChange;
+
+    /** Told a control the performer moved, with its new value. */
+    std::function<void (int control, float value)> onControlMoved;
+
+    /** A popup click (right button, or Ctrl) on a control's slider: learn a MIDI controller for
+        that control. */
+    std::function<void (int control)> onLearn;
 
     void resized() override;
     void paint (juce::Graphics& g) override;
@@ -38,9 +47,13 @@ private:
     {
         std::unique_ptr<juce::Label> label;
         std::unique_ptr<juce::Component> editor;
+        juce::Slider* slider = nullptr; // when the editor is one
     };
 
     void changed (int control, float value);
+
+    /** Shows values that changed elsewhere (MIDI, OSC). */
+    void timerCallback() override;
 
     Lv2Effect& effect;
     juce::ToggleButton bypass { "Bypass" };

@@ -52,8 +52,8 @@ TEST (EffectScan, ACrashingOrHangingPlugInIsBlockedAndTheOthersAreKept)
         EXPECT_EQ (entry.probed, broken || entry.info.uri == amp || entry.info.uri == delay) << entry.info.uri;
     }
     EffectScan::forget (settings);
-    EXPECT_TRUE (std::none_of (EffectScan::entries (settings).begin(), EffectScan::entries (settings).end(),
-                               [] (const auto& e) { return e.probed; }));
+    const auto forgotten = EffectScan::entries (settings);
+    EXPECT_TRUE (std::none_of (forgotten.begin(), forgotten.end(), [] (const auto& e) { return e.probed; }));
 
     // A probe that is not there blocks nothing for good: it says so.
     const auto missing = EffectScan::probe (folder.getChildFile ("no-probe"), { amp });

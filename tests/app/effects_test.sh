@@ -7,14 +7,16 @@
 # is punched in and out with the mouse; a click on the bus's effect slot scans the plug-ins (the
 # crashing one blocked, the program running on) and opens the chooser; the amplifier chosen by
 # keys, its panel opens; its gain slider pulled down quiets the loop, the bypass brings it back;
-# the effect is kept in the settings file.
-#   effects_test.sh APP SCREEN_PROBE BROKEN_PLUGIN_LIBRARY BROKEN_BUNDLE_SOURCE [SCREENSHOT_FOLDER]
+# a controller learnt for the gain (a right click on its slider, then the controller played into
+# the program's JACK MIDI port) sets it; the effect is kept in the settings file.
+#   effects_test.sh APP SCREEN_PROBE MIDI_SENDER BROKEN_PLUGIN_LIBRARY BROKEN_BUNDLE_SOURCE [SCREENSHOT_FOLDER]
 set -u
 app="$1"
 probe="$2"
-broken_library="$3"
-broken_source="$4"
-shots="${5:-}"
+sender="$3"
+broken_library="$4"
+broken_source="$5"
+shots="${6:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
 # The plug-ins of this test only: two of swh's, and the crashing one in a bundle of its own.
@@ -73,8 +75,29 @@ capture 1 "$work/bypassed.wav"
 bypassed=$(tone_rms "$work/bypassed.wav")
 awk -v a="$bypassed" -v d="$dry" 'BEGIN { exit !(a > 0.9 * d && a < 1.1 * d) }' || fail "bypassed, the loop is at $bypassed, not $dry"
 
+# Bypass off again: the gain is at its bottom. A right click on the gain slider asks to learn; the
+# MIDI log opens waiting, and controller 30 at 64 is learnt (not played: the controls do not
+# follow MIDI while the log shows). Closed, the same controller sets the gain to 0.55 dB.
+click_part "Simple amplifier (bus effect)" "Bypass"
+read -r x y w h < <(part "Simple amplifier (bus effect)" "Amps gain (dB)")
+xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.1 click 3
+window_shown "MIDI log" || fail "a right click on the gain did not open the MIDI log to learn"
+"$sender" "$midi_in_port" b0:1e:40 > /dev/null || fail "jack_midi_send failed"
+sleep 0.5
+keys_to "MIDI log" Escape
+window_shown "MIDI log" hidden && fail "the MIDI log did not close"
+capture 1 "$work/still-low.wav"
+still=$(tone_rms "$work/still-low.wav")
+awk -v a="$still" -v d="$dry" 'BEGIN { exit !(a < 0.05 * d) }' || fail "learning moved the gain ($still)"
+"$sender" "$midi_in_port" b0:1e:40 > /dev/null || fail "jack_midi_send failed"
+sleep 0.5
+capture 1 "$work/by-midi.wav"
+midi=$(tone_rms "$work/by-midi.wav")
+awk -v a="$midi" -v d="$dry" 'BEGIN { exit !(a > 0.95 * d && a < 1.2 * d) }' || fail "controller 30 at 64 gave $midi for $dry dry"
+
 settings="$HOME/.config/Varnolo/Varnolo.settings"
 for _ in $(seq 30); do grep -q 'swh-plugins/amp' "$settings" 2> /dev/null && break; sleep 0.2; done
 grep -q 'busEffect' "$settings" && grep -q 'swh-plugins/amp' "$settings" || fail "the effect is not kept in the settings file"
 grep -q 'varnolo-test/crashes' "$settings" || fail "the block list is not kept in the settings file"
-echo "PASS: dry $dry, at 0 dB $level, gain down $low, bypassed $bypassed"
+grep -q 'Bus_Effect_gain' "$settings" || fail "the learnt controller is not kept in the settings file"
+echo "PASS: dry $dry, at 0 dB $level, gain down $low, bypassed $bypassed, by MIDI $midi"
