@@ -46,11 +46,6 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
         return;
     }
 
-    if (auto xml = settingsFile.getXmlValue (knownPluginsKey))
-        knownPlugins.recreateFromXml (*xml);
-
-    knownPlugins.addChangeListener (this);
-
     sessions = std::make_unique<SessionController> (engine, settingsFile);
     osc = std::make_unique<OscController> (settings, engine);
     busEffectSlot = std::make_unique<BusEffects> (engine, settingsFile);
@@ -89,7 +84,6 @@ MainAppWindow::~MainAppWindow()
     closeContent();
     busEffectSlot = nullptr;
     osc = nullptr;
-    knownPlugins.removeChangeListener (this);
     commandManager = nullptr;
     instance = nullptr;
 }
@@ -552,17 +546,6 @@ void MainAppWindow::activeWindowStatusChanged()
 
     if (isActiveWindow() && mainContent != nullptr)
         mainContent->getMainComponent().windowActivated();
-}
-
-void MainAppWindow::changeListenerCallback (juce::ChangeBroadcaster* source)
-{
-    if (source != &knownPlugins)
-        return;
-
-    if (auto xml = knownPlugins.createXml())
-        settingsFile.setValue (knownPluginsKey, xml.get());
-
-    settingsFile.saveIfNeeded();
 }
 
 void MainAppWindow::optionChanged (Setting&)

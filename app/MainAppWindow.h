@@ -13,7 +13,6 @@
 #include "session/NsmClient.h"
 #include "settings/MainSettings.h"
 
-#include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
@@ -30,7 +29,7 @@ namespace Work
 
     Construction order: the window frame, the engine runtime (sample pool with its fallback
     sizes, then the audio engine), the published instance pointer; without any pool the
-    performer is told and the application quits; otherwise the known plug-in list is loaded,
+    performer is told and the application quits; otherwise the OSC server and the bus effect slot are made,
     the command manager made, the window made resizable within its limits and the content
     built. Destruction runs the reverse.
 
@@ -44,7 +43,6 @@ namespace Work
 */
 class MainAppWindow final
     : public juce::DocumentWindow
-    , private juce::ChangeListener
     , private MainSettings::Listener
 {
 public:
@@ -54,6 +52,8 @@ public:
     static MainAppWindow* getInstance() noexcept { return instance; }
 
     static constexpr const char* windowStateKey = "windowState";
+    /** Where an earlier version kept its plug-in list: still a known entry, so a file holding it
+        is not taken for a damaged one. */
     static constexpr const char* knownPluginsKey = "knownPlugins";
 
     /** The settings file's entries kept by parts of the program other than the options. */
@@ -73,8 +73,6 @@ public:
 
     /** Saves the window state and removes the content. */
     void closeContent();
-
-    juce::KnownPluginList& getKnownPluginList() noexcept { return knownPlugins; }
 
     /** The engine's owner; everything on screen reaches the engine through it. */
     EngineRuntime& getEngine() noexcept { return engine; }
@@ -124,7 +122,6 @@ public:
     void activeWindowStatusChanged() override;
 
 private:
-    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void optionChanged (Setting& option) override;
     void showPlayingMenus (bool playing);
     void refuseOptions();
@@ -143,7 +140,6 @@ private:
     std::unique_ptr<OscController> osc; // made after the engine, gone before it
     std::unique_ptr<BusEffects> busEffectSlot;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
-    juce::KnownPluginList knownPlugins;
     std::unique_ptr<MainContentComponent> mainContent;
     std::unique_ptr<PlayingContentComponent> playingContent;
     std::unique_ptr<MidiLogWindow> midiLog;

@@ -35,7 +35,6 @@ void VarnoloApplication::initialise (const juce::String& commandLine)
     juce::Desktop::setScreenSaverEnabled (false);
     screenSaverDisabled = true;
     repeatHeldKeysAsPressesOnly(); // where it cannot be had, the key filter's timing still holds
-    pluginFormats.addDefaultFormats();
 
     if (! settings->testWriteAccess())
     {

@@ -5,7 +5,6 @@
 
 #include "midi/MidiInputCallbackManager.h"
 
-#include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
@@ -44,16 +43,12 @@ public:
     void anotherInstanceStarted (const juce::String&) override {}
     void systemRequestedQuit() override;
 
-    /** The plug-in formats registered at start (VST3 and LV2 here). */
-    juce::AudioPluginFormatManager& getPluginFormatManager() noexcept { return pluginFormats; }
-
 private:
     MidiInputCallbackManager midiInput; // outlives the window, whose engine registers with it
     std::unique_ptr<MainSettings> settings;
     std::unique_ptr<ColourPalette> palette;
     std::unique_ptr<MainAppWindow> mainWindow;
     std::unique_ptr<LayoutMap> layoutMap;
-    juce::AudioPluginFormatManager pluginFormats;
     bool screenSaverDisabled = false;
 };
 

@@ -139,7 +139,6 @@ void MainAudio::changeListenerCallback (juce::ChangeBroadcaster*)
         const auto inputLatency = current->getInputLatencyInSamples();
         const auto outputLatency = current->getOutputLatencyInSamples();
         sampleRate = current->getCurrentSampleRate();
-        defaultBlockSize = current->getDefaultBufferSize();
 
         if (looper != nullptr)
             looper->setDevice (int (sampleRate), inputLatency, outputLatency);

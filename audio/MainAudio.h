@@ -13,7 +13,7 @@
 #include "mixer/GainTables.h"
 #include "mixer/MixerChannelSet.h"
 
-#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_audio_devices/juce_audio_devices.h>
 
 #include <atomic>
 #include <functional>
@@ -146,7 +146,6 @@ private:
     std::vector<MeterFeed*> inputMeters, channelMeters, outputMeters;
     juce::String statusText, absenceStatus, absenceNotice;
     double sampleRate = 0.0;
-    int defaultBlockSize = 0;
     int numEngineInputs = 0, numEngineOutputs = 0, numBuses = 0;
     bool stereoChannels = false;
     bool deviceShown = false;

@@ -26,7 +26,7 @@ namespace Work
     no blocks the commands wait; while the controls do not listen (the MIDI log or the options
     are open) they are dropped and counted, as MIDI is.
 
-    Threads: post [the OSC thread, the only producer]; blockStarting [audio]; clear [message,
+    Threads: post [the OSC thread, the only producer]; blockStarting [audio]; useBook [message,
     while no block can run]; the counters [any]. Nothing here allocates after construction. */
 class OscInbox final : public BlockEventSource
 {

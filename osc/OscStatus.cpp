@@ -41,6 +41,18 @@ OscStatus OscStatus::from (const LooperView& view)
     return status;
 }
 
+OscStatus::Answer OscStatus::channelAnswer (int c) const
+{
+    const auto& channel = channels[std::size_t (c)];
+    Answer answer;
+    answer.add (std::string ("channel"))
+        .add (std::int32_t (c + 1))
+        .add (std::string (channel.state))
+        .add (std::int32_t (channel.muted))
+        .add (std::int32_t (channel.soloed));
+    return answer;
+}
+
 std::vector<OscStatus::Answer> OscStatus::answer (const std::string& what) const
 {
     std::vector<Answer> answers;
@@ -48,15 +60,7 @@ std::vector<OscStatus::Answer> OscStatus::answer (const std::string& what) const
 
     if (all || what == "channels")
         for (int c = 0; c < numChannels; ++c)
-        {
-            const auto& channel = channels[std::size_t (c)];
-            answers.emplace_back()
-                .add (std::string ("channel"))
-                .add (std::int32_t (c + 1))
-                .add (std::string (channel.state))
-                .add (std::int32_t (channel.muted))
-                .add (std::int32_t (channel.soloed));
-        }
+            answers.push_back (channelAnswer (c));
 
     if (all || what == "cycle")
         answers.emplace_back()
@@ -88,7 +92,7 @@ std::vector<OscStatus::Answer> OscStatus::changesSince (const OscStatus& before,
 
     for (int c = 0; c < numChannels; ++c)
         if (! (channels[std::size_t (c)] == before.channels[std::size_t (c)]))
-            answers.push_back (std::move (answer ("channels")[std::size_t (c)]));
+            answers.push_back (channelAnswer (c));
 
     const bool cycleChanged = cycleLength != before.cycleLength || cycleNumber != before.cycleNumber;
     if (cycleChanged || (withPosition && cyclePosition != before.cyclePosition))

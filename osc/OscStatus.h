@@ -68,6 +68,9 @@ struct OscStatus
         Answer& add (std::string value) { return arguments.push_back ({ 's', 0, 0.0f, std::move (value) }), *this; }
     };
 
+    /** Channel c's answer (from 0). */
+    [[nodiscard]] Answer channelAnswer (int c) const;
+
     /** The answers to a query ("channels", "cycle", "tempo", "running", "counts" or "all"). */
     [[nodiscard]] std::vector<Answer> answer (const std::string& what) const;
 

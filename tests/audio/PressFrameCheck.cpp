@@ -14,9 +14,7 @@
 // Prints what it measured; exits 0 when every check held, 1 when one failed, 2 without a JACK
 // server, 3 when some pair could not be played without missed cycles (the run judges the machine).
 // Used by press_frame_test.sh, which starts a private JACK server.
-#include "audio/EngineRuntime.h"
-#include "engine/ChainTestSupport.h"
-#include "engine/MainLoop.h"
+#include "audio/FrameCheckSupport.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -33,7 +31,7 @@ namespace
 {
 using namespace Work;
 
-constexpr double frameScale = 16777216.0; // 2^24
+using namespace Work::Testing;
 constexpr std::uint8_t punchMessage[] = { 0xb0, 0x14, 0x7f };
 
 /** The test's controller and audio source: a JACK client whose outputs name their frames and
@@ -110,7 +108,7 @@ private:
         {
             auto* out = static_cast<float*> (jack_port_get_buffer (port, n));
             for (jack_nframes_t i = 0; i < n; ++i)
-                out[i] = float (double ((cycleStart + i) & 0xffffffu) / frameScale);
+                out[i] = sampleNaming (cycleStart + i);
         }
 
         auto* buffer = jack_port_get_buffer (midi, n);
@@ -143,53 +141,6 @@ private:
     std::atomic<State> state { State::idle };
 };
 
-/** A punch command as a screen control holds one, with nothing to show. */
-struct PunchCommand final : MidiCommands::SimpleCommand
-{
-    PunchCommand()
-        : SimpleCommand ("Punch In Out 1 1", false, { CommandCode::punch, 0, 1, 0 })
-    {
-    }
-    void guiFeedback (std::int64_t) override {}
-};
-
-int failures = 0;
-
-void check (bool condition, const char* what)
-{
-    if (! condition)
-    {
-        std::printf ("FAIL: %s\n", what);
-        ++failures;
-    }
-}
-
-/** The frame a recording began on, read from its content: away from its faded ends, sample i
-    names frame start + i. Returns false when the content does not say one frame throughout. */
-bool startFrameOf (const std::vector<float>& content, std::uint32_t& start)
-{
-    const auto fade = std::size_t (GainRamp::fadeLength);
-    if (content.size() < 3 * fade)
-        return false;
-
-    bool first = true;
-    for (std::size_t i = fade; i < content.size() - fade; ++i)
-    {
-        const auto named = std::uint32_t (std::llround (double (content[i]) * frameScale));
-        const auto begin = (named - std::uint32_t (i)) & 0xffffffu;
-        if (first)
-            start = begin;
-        else if (begin != start)
-            return false;
-        first = false;
-    }
-    return true;
-}
-
-std::uint32_t roundedUp (std::uint32_t length)
-{
-    return (length + MainLoop::lengthGrain - 1) / MainLoop::lengthGrain * MainLoop::lengthGrain;
-}
 } // namespace
 
 int main()
@@ -208,16 +159,7 @@ int main()
         }
 
         MainSettings settings (folder.getFullPathName());
-        settings.latencyOffsetMs.getValue() = "0";
-
-        // The sender as the input device, the server's hardware as the output.
-        juce::XmlElement state ("DEVICESETUP");
-        state.setAttribute ("deviceType", "JACK");
-        state.setAttribute ("audioInputDeviceName", "press-sender");
-        state.setAttribute ("audioOutputDeviceName", "system");
-        state.setAttribute ("audioDeviceInChans", "11");
-        state.setAttribute ("audioDeviceOutChans", "11");
-        settings.getApplicationProperties().getUserSettings()->setValue (AudioDevice::deviceStateKey, &state);
+        useSenderAsInput (settings, "press-sender");
 
         MidiInputCallbackManager midiInput;
         EngineRuntime engine (settings, &midiInput, 768);
@@ -283,26 +225,9 @@ int main()
                     runFor (30); // the tail and the fade of the loop's end
                     const auto missedDuring = sender.xruns.load() - missedBefore;
 
-                    std::uint32_t length = 0, start = 0;
-                    bool named = false, finished = false;
-                    {
-                        const CallbackDisabler::ScopedDisable gate (*engine.getDevice());
-                        if (auto* main = engine.getLooper()->getCurrentPart().getMainLoop())
-                        {
-                            finished = ! main->isRecording();
-                            length = main->length();
-                            named = startFrameOf (Testing::readChain (const_cast<SampleBlock*> (main->getChain())), start);
-                        }
-                    }
+                    const auto [finished, named, length, start] = readMainLoop (engine);
 
-                    // Stopped and cleared for the next pair: the reset asks, the second press confirms.
-                    for (const auto code : { CommandCode::startStop, CommandCode::resetLoops, CommandCode::resetLoops })
-                    {
-                        engine.postFromScreen ({ code, 0, 0, 0, juce::Time::currentTimeMillis() });
-                        runFor (60);
-                    }
-                    runFor (100);
-                    check (engine.getLooper()->getCurrentPart().getMainLoop() == nullptr, "the loops reset between pairs");
+                    resetLoops (engine, runFor);
 
                     if (missedDuring != 0)
                     {

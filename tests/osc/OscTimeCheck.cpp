@@ -14,9 +14,7 @@
 // interval between the tags' frames, rounded up to the main loop's grain. A pair during which the server missed a cycle is
 // sent again. Prints what it measured; exits 0 when every check held, 1 when one failed, 2 without a JACK server, 3 when
 // some pair could not be played without missed cycles. Used by press_frame_test.sh, which starts a private JACK server.
-#include "audio/EngineRuntime.h"
-#include "engine/ChainTestSupport.h"
-#include "engine/MainLoop.h"
+#include "audio/FrameCheckSupport.h"
 #include "osc/OscServer.h"
 
 #include <jack/jack.h>
@@ -35,7 +33,7 @@ namespace
 {
 using namespace Work;
 
-constexpr double frameScale = 16777216.0; // 2^24
+using namespace Work::Testing;
 
 /** The test's audio source, and the judge of where a moment on the server's clock falls. */
 class FrameSender
@@ -106,7 +104,7 @@ private:
         {
             auto* out = static_cast<float*> (jack_port_get_buffer (port, n));
             for (jack_nframes_t i = 0; i < n; ++i)
-                out[i] = float (double ((cycleFrame + i) & 0xffffffu) / frameScale);
+                out[i] = sampleNaming (cycleFrame + i);
         }
 
         // A moment belongs to the cycle whose times hold it: the frame whose period holds it.
@@ -132,16 +130,6 @@ private:
     std::atomic<State> state { State::idle };
 };
 
-/** A punch command as a screen control holds one, with nothing to show. */
-struct PunchCommand final : MidiCommands::SimpleCommand
-{
-    PunchCommand()
-        : SimpleCommand ("Punch In Out 1 1", false, { CommandCode::punch, 0, 1, 0 })
-    {
-    }
-    void guiFeedback (std::int64_t) override {}
-};
-
 /** A bundle time-tagged secondsAhead after now, holding one message to path without arguments. */
 std::vector<std::uint8_t> bundleAt (lo_timetag now, double secondsAhead, const char* path)
 {
@@ -161,36 +149,6 @@ std::vector<std::uint8_t> bundleAt (lo_timetag now, double secondsAhead, const c
     return result;
 }
 
-int failures = 0;
-
-void check (bool condition, const char* what)
-{
-    if (! condition)
-    {
-        std::printf ("FAIL: %s\n", what);
-        ++failures;
-    }
-}
-
-/** The frame a recording began on, read from its content: away from its faded ends, sample i
-    names frame start + i. Returns false when the content does not say one frame throughout. */
-bool startFrameOf (const std::vector<float>& content, std::uint32_t& start)
-{
-    const auto fade = std::size_t (GainRamp::fadeLength);
-    if (content.size() < 3 * fade)
-        return false;
-
-    for (std::size_t i = fade; i < content.size() - fade; ++i)
-    {
-        const auto named = std::uint32_t (std::llround (double (content[i]) * frameScale));
-        const auto begin = (named - std::uint32_t (i)) & 0xffffffu;
-        if (i == fade)
-            start = begin;
-        else if (begin != start)
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 int main()
@@ -209,15 +167,7 @@ int main()
         }
 
         MainSettings settings (folder.getFullPathName());
-        settings.latencyOffsetMs.getValue() = "0";
-
-        juce::XmlElement state ("DEVICESETUP");
-        state.setAttribute ("deviceType", "JACK");
-        state.setAttribute ("audioInputDeviceName", "osc-sender");
-        state.setAttribute ("audioOutputDeviceName", "system");
-        state.setAttribute ("audioDeviceInChans", "11");
-        state.setAttribute ("audioDeviceOutChans", "11");
-        settings.getApplicationProperties().getUserSettings()->setValue (AudioDevice::deviceStateKey, &state);
+        useSenderAsInput (settings, "osc-sender");
 
         MidiInputCallbackManager midiInput;
         EngineRuntime engine (settings, &midiInput, 768);
@@ -305,25 +255,9 @@ int main()
                     runFor (60); // the loop's end, its fade, and the status
 
                     const auto missedDuring = sender.xruns.load() - missedBefore;
-                    std::uint32_t length = 0, start = 0;
-                    bool named = false, finished = false;
-                    {
-                        const CallbackDisabler::ScopedDisable gate (*device);
-                        if (auto* main = engine.getLooper()->getCurrentPart().getMainLoop())
-                        {
-                            finished = ! main->isRecording();
-                            length = main->length();
-                            named = startFrameOf (Testing::readChain (const_cast<SampleBlock*> (main->getChain())), start);
-                        }
-                    }
+                    const auto [finished, named, length, start] = readMainLoop (engine);
 
-                    for (const auto code : { CommandCode::startStop, CommandCode::resetLoops, CommandCode::resetLoops })
-                    {
-                        engine.postFromScreen ({ code, 0, 0, 0, juce::Time::currentTimeMillis() });
-                        runFor (60);
-                    }
-                    runFor (100);
-                    check (engine.getLooper()->getCurrentPart().getMainLoop() == nullptr, "the loops reset between pairs");
+                    resetLoops (engine, runFor);
 
                     if (missedDuring != 0)
                     {
@@ -336,8 +270,7 @@ int main()
                     }
 
                     const auto interval = tags[1] - tags[0];
-                    const auto rounded =
-                        (interval + MainLoop::lengthGrain - 1) / MainLoop::lengthGrain * MainLoop::lengthGrain;
+                    const auto rounded = roundedUp (interval);
                     const auto startError = std::int64_t (std::int32_t ((start - tags[0]) << 8) >> 8);
                     const auto lengthError = std::int64_t (length) - std::int64_t (rounded);
                     std::printf ("tags at frames %u and %u (%u and %u into their periods): first recorded frame %+lld, "
