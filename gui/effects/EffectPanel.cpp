@@ -147,7 +147,11 @@ void EffectPanel::resized()
 
 void EffectPanel::paint (juce::Graphics& g)
 {
-    g.fillAll (Drawing::palette().background);
+    // Framed, so that on the same dark background it never melts into the screen behind it.
+    const auto& palette = Drawing::palette();
+    g.fillAll (palette.background);
+    g.setColour (palette.foreground);
+    g.drawRect (getLocalBounds(), 2);
 }
 
 } // namespace Work
