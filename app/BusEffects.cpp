@@ -85,8 +85,26 @@ Lv2Effect* BusEffects::current() const noexcept
 
 void BusEffects::restore()
 {
-    if (const auto kept = settings.getXmlValue (settingsKey); kept != nullptr && kept->hasAttribute ("uri"))
-        use (kept->getStringAttribute ("uri").toStdString(), kept.get());
+    // A kept effect the program cannot read (edited by hand) is left out, not half used.
+    juce::String error;
+    if (const auto kept = settings.getXmlValue (settingsKey); kept != nullptr)
+        if (const auto image = BusEffectImage::fromXml (*kept, error); image.has_value())
+            use (*image);
+}
+
+std::optional<BusEffectImage> BusEffects::image() const
+{
+    if (const auto* effect = current())
+        return BusEffectImage::capture (*effect);
+    return std::nullopt;
+}
+
+void BusEffects::useImage (const std::optional<BusEffectImage>& image)
+{
+    if (image.has_value())
+        use (*image);
+    else if (current() != nullptr)
+        remove();
 }
 
 void BusEffects::slotClicked (juce::Component& slot)
@@ -132,7 +150,7 @@ void BusEffects::showChooser (juce::Component& slot)
                 scanThenShow (*target, true);
             else if (id >= firstPlugin && std::size_t (id - firstPlugin) < entries.size())
             {
-                use (entries[std::size_t (id - firstPlugin)].info.uri, nullptr);
+                use (BusEffectImage { entries[std::size_t (id - firstPlugin)].info.uri, false, {} });
                 if (current() != nullptr)
                     showPanel();
             }
@@ -175,7 +193,7 @@ void BusEffects::scanThenShow (juce::Component& slot, bool again)
     });
 }
 
-void BusEffects::use (const std::string& uri, const juce::XmlElement* kept)
+void BusEffects::use (const BusEffectImage& image)
 {
     auto* audio = engine.getMainAudio();
     if (audio == nullptr || audio->getSampleRate() <= 0.0)
@@ -186,7 +204,7 @@ void BusEffects::use (const std::string& uri, const juce::XmlElement* kept)
     }
 
     std::string error;
-    auto effect = Lv2Effect::create (uri, audio->getSampleRate(), maxBlockSize, error);
+    auto effect = Lv2Effect::create (image.uri, audio->getSampleRate(), maxBlockSize, error);
     if (effect == nullptr)
     {
         if (onNotice)
@@ -194,14 +212,7 @@ void BusEffects::use (const std::string& uri, const juce::XmlElement* kept)
         return;
     }
 
-    if (kept != nullptr)
-    {
-        effect->setBypassed (kept->getBoolAttribute ("bypassed"));
-        for (const auto* param : kept->getChildWithTagNameIterator ("PARAM"))
-            effect->setControl (effect->findControl (param->getStringAttribute ("symbol").toStdString()),
-                                float (param->getDoubleAttribute ("value")));
-    }
-
+    image.applyTo (*effect);
     install (std::move (effect));
     keep();
 }
@@ -273,21 +284,8 @@ void BusEffects::showPanel()
 
 void BusEffects::keep()
 {
-    auto* effect = current();
-    if (effect == nullptr)
-        return;
-
-    juce::XmlElement kept ("BUS_EFFECT");
-    kept.setAttribute ("uri", juce::String::fromUTF8 (effect->getInfo().uri.c_str()));
-    kept.setAttribute ("bypassed", effect->isBypassed());
-    const auto& controls = effect->getInfo().controls;
-    for (int c = 0; c < int (controls.size()); ++c)
-    {
-        auto* param = kept.createNewChildElement ("PARAM");
-        param->setAttribute ("symbol", juce::String::fromUTF8 (controls[std::size_t (c)].symbol.c_str()));
-        param->setAttribute ("value", double (effect->getControl (c)));
-    }
-    settings.setValue (settingsKey, &kept);
+    if (const auto kept = image(); kept.has_value())
+        settings.setValue (settingsKey, kept->toXml().get());
 }
 
 } // namespace Work

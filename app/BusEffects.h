@@ -6,6 +6,7 @@
 #include "EffectScan.h"
 #include "audio/EngineRuntime.h"
 #include "gui/effects/EffectControlCommand.h"
+#include "session/BusEffectImage.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -55,13 +56,20 @@ public:
     /** A control of the panel asks to learn a MIDI controller (a popup click on it). */
     std::function<void (MidiCommands::MidiGuiListener& command, MidiCommandKind kind)> onLearn;
 
+    /** The effect on the bus as a session keeps it, or none. */
+    [[nodiscard]] std::optional<BusEffectImage> image() const;
+
+    /** Puts the effect of an image on the bus in place of the one there (none: takes it off).
+        An effect that cannot be made is said on the notice line and the bus is left as it was. */
+    void useImage (const std::optional<BusEffectImage>& image);
+
     /** The effect on the bus, or null. */
     [[nodiscard]] Lv2Effect* current() const noexcept;
 
     static constexpr const char* settingsKey = "busEffect";
 
 private:
-    void use (const std::string& uri, const juce::XmlElement* kept);
+    void use (const BusEffectImage& image);
     void remove();
     void install (std::unique_ptr<Lv2Effect> effect);
     void showPanel();

@@ -5,6 +5,7 @@
 
 #include "ProductInfo.h"
 #include "QuitQuestion.h"
+#include "WindowSystem.h"
 #include "gui/controls/Dialogs.h"
 #include "gui/look/ColourPalette.h"
 #include "gui/look/Logo.h"
@@ -49,7 +50,11 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
     sessions = std::make_unique<SessionController> (engine, settingsFile);
     osc = std::make_unique<OscController> (settings, engine);
     busEffectSlot = std::make_unique<BusEffects> (engine, settingsFile);
-    busEffectSlot->onChange = [this] { showBusEffects(); };
+    busEffectSlot->onChange = [this] {
+        showBusEffects();
+        if (osc != nullptr)
+            osc->refreshAddresses(); // the effect's controls have addresses while it is on the bus
+    };
     busEffectSlot->onNotice = [this] (const juce::String& text) {
         if (mainContent != nullptr)
             mainContent->getMainComponent().getNoticeLine().showText (text);
@@ -59,10 +64,15 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
         if (sessionManager != nullptr)
             sessionManager->setDirty (sessions->hasUnsavedChanges());
     };
+    sessions->busEffect = [this] { return busEffectSlot->image(); };
+    sessions->useBusEffect = [this] (const std::optional<BusEffectImage>& image) { busEffectSlot->useImage (image); };
     sessions->loopsExist = [this] { return mainContent != nullptr && mainContent->getMainComponent().hasLoops(); };
     sessions->tempoMilliBpm = [this] {
         return mainContent != nullptr ? mainContent->getMainComponent().getView().tempoMilliBpm : 0;
     };
+
+    // Where held keys repeat as presses alone, every release the screen sees is a key let go.
+    heldKeysRepeatAsPresses = repeatHeldKeysAsPressesOnly();
 
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
     configureFrame (*this);
@@ -70,6 +80,7 @@ MainAppWindow::MainAppWindow (MainSettings& settingsToUse, MidiInputCallbackMana
     settings.addListener (this);
 
     buildContent();
+    sessions->engineChanged(); // the effect the settings put back is where a new performance starts
 }
 
 MainAppWindow::~MainAppWindow()
@@ -150,6 +161,8 @@ void MainAppWindow::buildContent()
     mainContent->setCommandManager (commandManager.get());
     addKeyListener (commandManager->getKeyMappings());
     addKeyListener (&screen.getKeys());
+    if (heldKeysRepeatAsPresses)
+        screen.getKeys().getRepeatFilter().trustReleases();
 
     centreWithSize (size.x, size.y);
     setContentNonOwned (mainContent.get(), false);

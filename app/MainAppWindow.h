@@ -147,6 +147,7 @@ private:
     std::optional<CallbackDisabler::ScopedDisable> optionsMidiHold; // MIDI held off while the options are open
     BlockWait optionsWait; // the options open once MIDI held off has surely reached the engine
     bool contentBuilding = false;
+    bool heldKeysRepeatAsPresses = false;
     bool splashShown = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAppWindow)

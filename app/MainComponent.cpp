@@ -3,6 +3,8 @@
 
 #include "MainComponent.h"
 
+#include "WindowSystem.h"
+
 #include "ProductInfo.h"
 #include "gui/look/ColourPalette.h"
 #include "gui/look/Drawing.h"
@@ -315,6 +317,9 @@ void MainComponent::tick (std::int64_t nowMs, int)
     }
 
     ++tickCount;
+
+    // A window shown or raised since the last tick may have left its events unread.
+    deliverWaitingWindowEvents (*this);
 }
 
 void MainComponent::show (std::int64_t nowMs)

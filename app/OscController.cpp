@@ -53,6 +53,22 @@ void OscController::attach (MainComponent& screenToUse, std::function<MidiLogWin
     startTimer (int (OscServer::positionIntervalMs));
 }
 
+void OscController::refreshAddresses()
+{
+    auto* manager = engine.getMidiGuiManager();
+    auto* device = engine.getDevice();
+    if (screen == nullptr || server == nullptr || manager == nullptr || device == nullptr)
+        return;
+
+    auto book = std::make_shared<const OscAddressBook> (manager->getDispatcher());
+    {
+        // The inbox's waiting commands belong to the audio thread: changed between two blocks.
+        const CallbackDisabler::ScopedDisable gate (*device);
+        inbox->useBook (book->getId());
+    }
+    server->setAddressBook (std::move (book));
+}
+
 void OscController::detach()
 {
     stopTimer();

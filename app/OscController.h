@@ -39,6 +39,10 @@ public:
     /** The content is going: no command reaches its controls any more. After the device closed. */
     void detach();
 
+    /** The controls registered for MIDI changed while the content stays (a bus effect came or
+        went): the addresses follow, from the next block on. Commands waiting are dropped. */
+    void refreshAddresses();
+
     /** The server, while it runs; else null. */
     [[nodiscard]] OscServer* getServer() noexcept { return running ? server.get() : nullptr; }
 

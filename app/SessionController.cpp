@@ -50,10 +50,16 @@ int SessionController::sampleRate() const
     return audio != nullptr ? juce::roundToInt (audio->getSampleRate()) : 0;
 }
 
+std::optional<BusEffectImage> SessionController::currentEffect() const
+{
+    return busEffect ? busEffect() : std::nullopt;
+}
+
 bool SessionController::hasUnsavedChanges() const
 {
     auto* looper = const_cast<EngineRuntime&> (engine).getLooper();
-    return (looper != nullptr && looper->getEditCount() != savedEditCount) || currentMix() != savedMix;
+    return (looper != nullptr && looper->getEditCount() != savedEditCount) || currentMix() != savedMix
+           || currentEffect() != savedEffect;
 }
 
 void SessionController::save (const juce::File& folderToUse, std::function<void (const juce::String&)> done)
@@ -114,6 +120,7 @@ void SessionController::write()
     const auto mix = currentMix();
     auto document = SessionDocument::of (image, mix, sampleRate());
     document.tempoMilliBpm = tempoMilliBpm ? juce::jlimit (0, 1000000, tempoMilliBpm()) : 0;
+    document.busEffect = writtenEffect = currentEffect();
     const auto editCount = image.editCount;
 
     // The writing thread reads the held loops' samples and the files; nothing else.
@@ -140,6 +147,7 @@ void SessionController::finishSave (const juce::String& error, std::uint32_t edi
         folder = target;
         savedEditCount = editCount;
         savedMix = mix;
+        savedEffect = writtenEffect;
         remember (folder);
     }
 
@@ -164,6 +172,7 @@ void SessionController::engineChanged()
     {
         savedEditCount = looper->getEditCount();
         savedMix = currentMix();
+        savedEffect = currentEffect();
     }
     changed = true;
 }
@@ -189,9 +198,15 @@ juce::String SessionController::open (const juce::File& folderToUse)
         why.isNotEmpty())
         return why;
 
+    // A session of the format that kept no effect leaves the bus as it is. An effect that
+    // cannot be made here is said on the notice line: the loops matter more than the effect.
+    if (loaded->document.keepsBusEffect && useBusEffect)
+        useBusEffect (loaded->document.busEffect);
+
     folder = folderToUse;
     savedEditCount = looper->getEditCount();
     savedMix = currentMix();
+    savedEffect = currentEffect();
     remember (folder);
     changed = true;
     return {};
@@ -206,6 +221,7 @@ void SessionController::startNew()
     }
     folder = juce::File();
     savedMix = currentMix();
+    savedEffect = currentEffect();
     changed = true;
 }
 

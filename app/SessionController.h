@@ -5,6 +5,7 @@
 
 #include "audio/EngineRuntime.h"
 #include "engine/LoopSetImage.h"
+#include "session/BusEffectImage.h"
 #include "session/MixImage.h"
 #include "session/SessionFolder.h"
 
@@ -80,6 +81,12 @@ public:
         document for other programs to read; set by the window. */
     std::function<int()> tempoMilliBpm;
 
+    /** The output bus's effect as a session keeps it (none: no effect); set by the window. */
+    std::function<std::optional<BusEffectImage>()> busEffect;
+
+    /** Puts an opened session's effect on the bus (none: takes it off); set by the window. */
+    std::function<void (const std::optional<BusEffectImage>&)> useBusEffect;
+
 private:
     enum class Stage
     {
@@ -94,12 +101,14 @@ private:
     void remember (const juce::File& f);
     [[nodiscard]] MixImage currentMix() const;
     [[nodiscard]] int sampleRate() const;
+    [[nodiscard]] std::optional<BusEffectImage> currentEffect() const;
 
     EngineRuntime& engine;
     juce::PropertiesFile& settingsFile;
     juce::File folder, target;
     std::uint32_t savedEditCount = 0;
     MixImage savedMix;
+    std::optional<BusEffectImage> savedEffect, writtenEffect;
     bool lastShownDirty = false, changed = true, cleanBeforeRebuild = true;
 
     Stage stage = Stage::idle;

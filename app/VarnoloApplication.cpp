@@ -3,7 +3,6 @@
 
 #include "VarnoloApplication.h"
 
-#include "HeldKeyRepeat.h"
 #include "LayoutMap.h"
 #include "MainAppWindow.h"
 #include "ProductInfo.h"
@@ -34,7 +33,6 @@ void VarnoloApplication::initialise (const juce::String& commandLine)
 
     juce::Desktop::setScreenSaverEnabled (false);
     screenSaverDisabled = true;
-    repeatHeldKeysAsPressesOnly(); // where it cannot be had, the key filter's timing still holds
 
     if (! settings->testWriteAccess())
     {

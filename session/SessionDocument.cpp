@@ -176,6 +176,9 @@ juce::String SessionDocument::toText() const
     writeMix (*mixElement, "loop", mix.loopChannels);
     writeMix (*mixElement, "bus", mix.buses);
 
+    if (busEffect.has_value())
+        root.addChildElement (busEffect->toXml().release());
+
     juce::XmlElement::TextFormat format;
     format.newLineChars = "\n";
     return root.toString (format);
@@ -208,14 +211,21 @@ std::optional<SessionDocument> SessionDocument::parse (const juce::String& text,
     const auto format = read.number (*root, "format", 0, 1000000);
     if (! read.ok())
         return std::nullopt;
-    if (format != formatNumber)
+    if (format < oldestFormatRead || format > formatNumber)
     {
-        error = "its format is number " + juce::String (format) + ", and this program reads number "
-                + juce::String (formatNumber);
+        error = "its format is number " + juce::String (format) + ", and this program reads numbers "
+                + juce::String (oldestFormatRead) + " to " + juce::String (formatNumber);
         return std::nullopt;
     }
 
     SessionDocument document;
+    document.keepsBusEffect = format >= 2;
+    if (const auto* effect = root->getChildByName (BusEffectImage::tagName); effect != nullptr && document.keepsBusEffect)
+    {
+        document.busEffect = BusEffectImage::fromXml (*effect, error);
+        if (! document.busEffect.has_value())
+            return std::nullopt;
+    }
     document.sampleRate = read.integer (*root, "sampleRate", 8000, 768000);
     document.tempoMilliBpm = read.integer (*root, "tempoMilliBpm", 0, 1000000);
     document.beatsPerBar = read.integer (*root, "beatsPerBar", 0, 64);

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "BusEffectImage.h"
 #include "MixImage.h"
 #include "engine/LoopSetImage.h"
 
@@ -22,8 +23,9 @@ namespace Work
     and never reaches the engine. */
 struct SessionDocument
 {
-    /** The format this program writes and reads; a document of another format is refused. */
-    static constexpr int formatNumber = 1;
+    /** The format this program writes, and the oldest it reads; a document of another format is
+        refused. Format 2 added the bus effect. */
+    static constexpr int formatNumber = 2, oldestFormatRead = 1;
     static constexpr const char* fileName = "session.xml";
 
     int sampleRate = 0;
@@ -31,6 +33,8 @@ struct SessionDocument
     LoopSetImage looper;             // its loops' audio pointers unused
     std::vector<juce::String> files; // the WAV file of each loop, in the loops' order
     MixImage mix;
+    std::optional<BusEffectImage> busEffect; // none: the bus had no effect
+    bool keepsBusEffect = true;              // false for a document of format 1, which did not keep it
 
     /** A document of a taken image (its history resolved here) and mix. */
     [[nodiscard]] static SessionDocument of (const LoopSetImage& image, const MixImage& mix, int sampleRate);

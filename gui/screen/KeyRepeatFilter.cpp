@@ -24,6 +24,11 @@ bool KeyRepeatFilter::isHeld (int keyCode) const noexcept
     return std::any_of (keys.begin(), keys.end(), [keyCode] (const Key& k) { return k.code == keyCode; });
 }
 
+bool KeyRepeatFilter::isLetGo (const Key& key, double nowMs) const noexcept
+{
+    return key.releasedMs > 0.0 && (releasesAreReal || nowMs - key.releasedMs > repeatGapMs);
+}
+
 bool KeyRepeatFilter::isFreshPress (int keyCode, double nowMs)
 {
     auto* key = find (keyCode);
@@ -34,7 +39,7 @@ bool KeyRepeatFilter::isFreshPress (int keyCode, double nowMs)
         return true;
     }
 
-    const bool released = key->releasedMs > 0.0 && nowMs - key->releasedMs > repeatGapMs;
+    const bool released = isLetGo (*key, nowMs);
     const bool longSilent = nowMs - key->lastPressMs > longestRepeatMs;
     key->lastPressMs = nowMs;
     key->releasedMs = 0.0;
@@ -45,8 +50,7 @@ void KeyRepeatFilter::keyStateChanged (double nowMs)
 {
     // Keys released long enough ago are gone for good; the others that are up now were just
     // released, unless a press follows at once.
-    keys.erase (std::remove_if (keys.begin(), keys.end(),
-                                [nowMs] (const Key& k) { return k.releasedMs > 0.0 && nowMs - k.releasedMs > repeatGapMs; }),
+    keys.erase (std::remove_if (keys.begin(), keys.end(), [this, nowMs] (const Key& k) { return isLetGo (k, nowMs); }),
                 keys.end());
 
     for (auto& key : keys)

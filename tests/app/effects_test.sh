@@ -8,7 +8,8 @@
 # crashing one blocked, the program running on) and opens the chooser; the amplifier chosen by
 # keys, its panel opens; its gain slider pulled down quiets the loop, the bypass brings it back;
 # a controller learnt for the gain (a right click on its slider, then the controller played into
-# the program's JACK MIDI port) sets it; the effect is kept in the settings file.
+# the program's JACK MIDI port) sets it; so does its OSC address, which exists while the effect is
+# on the bus; the effect is kept in the settings file.
 #   effects_test.sh APP SCREEN_PROBE MIDI_SENDER BROKEN_PLUGIN_LIBRARY BROKEN_BUNDLE_SOURCE [SCREENSHOT_FOLDER]
 set -u
 app="$1"
@@ -29,6 +30,8 @@ export LV2_PATH="$work/lv2"
 
 start_private_jack 256 "$work/jack.log"
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 120 sine 440 sine 440 remix 1 0 gain -6 || fail "sox could not make the tone"
+osc_port=$((20000 + RANDOM % 20000))
+app_args=(--osc-port "$osc_port")
 start_screen 1920 1080
 wait_port Varnolo:in_1 || fail "no JACK port Varnolo:in_1"
 JACK_PLAY_CONNECT_TO="Varnolo:in_%d" jack-play "$work/tone.wav" > "$work/play.log" 2>&1 &
@@ -95,9 +98,16 @@ capture 1 "$work/by-midi.wav"
 midi=$(tone_rms "$work/by-midi.wav")
 awk -v a="$midi" -v d="$dry" 'BEGIN { exit !(a > 0.95 * d && a < 1.2 * d) }' || fail "controller 30 at 64 gave $midi for $dry dry"
 
+# The gain's OSC address, made when the effect came on the bus: at 0 the gain is at its bottom.
+oscsend 127.0.0.1 "$osc_port" /varnolo/bus_effect_gain f 0.0 || fail "oscsend failed"
+sleep 0.5
+capture 1 "$work/by-osc.wav"
+osc=$(tone_rms "$work/by-osc.wav")
+awk -v a="$osc" -v d="$dry" 'BEGIN { exit !(a < 0.05 * d) }' || fail "/varnolo/bus_effect_gain 0.0 left $osc of $dry"
+
 settings="$HOME/.config/Varnolo/Varnolo.settings"
 for _ in $(seq 30); do grep -q 'swh-plugins/amp' "$settings" 2> /dev/null && break; sleep 0.2; done
 grep -q 'busEffect' "$settings" && grep -q 'swh-plugins/amp' "$settings" || fail "the effect is not kept in the settings file"
 grep -q 'varnolo-test/crashes' "$settings" || fail "the block list is not kept in the settings file"
 grep -q 'Bus_Effect_gain' "$settings" || fail "the learnt controller is not kept in the settings file"
-echo "PASS: dry $dry, at 0 dB $level, gain down $low, bypassed $bypassed, by MIDI $midi"
+echo "PASS: dry $dry, at 0 dB $level, gain down $low, bypassed $bypassed, by MIDI $midi, by OSC $osc"

@@ -9,7 +9,9 @@
 # runs: the capture repeats at the loop's length, sample for sample, through the save (no cycle
 # missed, nothing changed), the folder holds the document and the loop's file, and the program
 # says it is clean. The manager hides and shows the window. The program is stopped as a manager
-# stops it (SIGTERM), started again, told to open the same folder: the loop plays again.
+# stops it (SIGTERM), started again, told to open the same folder: the loop plays again, through
+# the bus effect the session kept (swh's amplifier at -6 dB, which the settings put on the bus
+# at the first start and no longer hold at the second).
 #   session_test.sh APP SCREEN_PROBE NSM_TEST_MANAGER [SCREENSHOT_FOLDER]
 set -u
 app="$1"
@@ -22,6 +24,18 @@ trap 'kill $manager_pid 2> /dev/null; cleanup' EXIT
 
 start_private_jack 1024 "$work/jack.log"
 [[ -n "$shots" ]] && mkdir -p "$shots"
+settings="$HOME/.config/Varnolo/Varnolo.settings"
+mkdir -p "$(dirname "$settings")"
+cat > "$settings" << 'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<PROPERTIES>
+  <VALUE name="busEffect">
+    <BUS_EFFECT uri="http://plugin.org.uk/swh-plugins/amp" bypassed="0">
+      <PARAM symbol="gain" value="-6"/>
+    </BUS_EFFECT>
+  </VALUE>
+</PROPERTIES>
+EOF
 
 # The manager: commands on a pipe, everything it hears in a file.
 mkfifo "$work/to-manager"
@@ -37,7 +51,6 @@ heard() { # heard PATTERN [SECONDS]: whether the manager received a matching lin
 }
 
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 2.5 sine 440 sine 440 remix 1 0 gain -6 || fail "sox could not make the tone"
-loudness() { sox "$1" -n sinc 380-500 stat 2>&1 | awk '/RMS +amplitude/ { print $3 }'; }
 
 start_screen 1920 1080
 heard '^/nsm/server/announce Varnolo :dirty:optional-gui:switch: Varnolo 1 2 [0-9]+$' ||
@@ -69,6 +82,8 @@ wait "$capture_pid" || fail "jack_capture failed"
 capture_pid=""
 [[ -s "$session/session.xml" && -s "$session/loop-0001.wav" ]] || fail "the session folder lacks its files: $(ls -R "$work/sessions")"
 heard '^/nsm/client/is_clean$' || fail "after the save the program did not say it is clean"
+grep -q '<BUS_EFFECT uri="http://plugin.org.uk/swh-plugins/amp"' "$session/session.xml" ||
+  fail "the session does not keep the bus effect: $(cat "$session/session.xml")"
 
 length=$(tr '\n' ' ' < "$session/session.xml" | sed -nE 's/.*<LOOP kind="main"[^>]* length="([0-9]+)".*/\1/p')
 [[ -n "$length" ]] || fail "no main loop in the document: $(cat "$session/session.xml")"
@@ -95,6 +110,13 @@ wid=$(wait_window "Varnolo 2\\.1 - Varnolo\\.nTEST" 5) || fail "the window did n
 kill "$app_pid"
 wait "$app_pid" 2> /dev/null
 app_pid=""
+grep -q busEffect "$settings" || fail "the settings file lost the bus effect"
+python3 - "$settings" << 'PY' || fail "the bus effect could not be taken out of the settings"
+import re, sys
+text = open(sys.argv[1]).read()
+open(sys.argv[1], "w").write(re.sub(r'<VALUE name="busEffect">.*?</VALUE>', "", text, flags=re.S))
+PY
+grep -q busEffect "$settings" && fail "the bus effect is still in the settings"
 : > "$work/manager.log"
 VARNOLO_LAYOUT_MAP="$work/map.txt" "$app" > "$work/app.log" 2>&1 &
 app_pid=$!
@@ -107,8 +129,9 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 xdotool key space
 sleep 0.5
 jack_capture -d 2 -p Varnolo:out_1 "$work/reopened.wav" > "$work/capture.log" 2>&1 || fail "jack_capture failed"
-l=$(loudness "$work/reopened.wav")
-above "$l" 0.05 || fail "the reopened session's loop is not heard (440 Hz rms $l)"
+l=$(sox "$work/reopened.wav" -n stat 2>&1 | awk '/RMS +amplitude/ { print $3 }')
+# The loop plays at an RMS of 0.25 dry; the amplifier at -6 dB halves it.
+above "$l" 0.1 && above 0.15 "$l" || fail "the reopened session's loop is not heard through its effect (rms $l, 0.126 expected)"
 [[ -n "$shots" ]] && shot "$shots/session-reopened.png"
 exec 7>&-
 echo "PASS: the session manager opens, saves during playback without a change in the sound, hides, shows and reopens"

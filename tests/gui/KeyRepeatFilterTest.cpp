@@ -59,6 +59,29 @@ TEST (KeyRepeatFilter, HeldKeyActsOnceWhateverTheRepeatLooksLike)
     EXPECT_FALSE (keys.press (del, 3700.0));
 }
 
+TEST (KeyRepeatFilter, TrustedReleasesCountHoweverLateTheyAreHandled)
+{
+    // A busy message thread handles a delete's release and the next press a millisecond apart,
+    // although the performer pressed again a tenth of a second later: the question the first
+    // press asked must be answered. Untrusted, that release looks like half of a repeat.
+    for (const bool trusted : { true, false })
+    {
+        Keyboard keys;
+        if (trusted)
+            keys.filter.trustReleases();
+        EXPECT_TRUE (keys.press (del, 0.0));
+        keys.release (del, 400.0);
+        EXPECT_EQ (keys.press (del, 401.0), trusted);
+    }
+
+    // Trusted, a held key still acts once: its repeats are presses alone.
+    Keyboard keys;
+    keys.filter.trustReleases();
+    EXPECT_TRUE (keys.press (space, 0.0));
+    for (double t = 660.0; t < 2000.0; t += 40.0)
+        EXPECT_FALSE (keys.press (space, t));
+}
+
 TEST (KeyRepeatFilter, MissedReleasesDoNotHoldAKeyForEver)
 {
     Keyboard keys;

@@ -8,7 +8,7 @@
 #   midi     <- engine, mixer
 #   effects  <- nothing of ours
 #   settings <- nothing of ours
-#   session  <- engine, mixer
+#   session  <- engine, mixer, effects
 #   osc      <- engine, mixer, midi
 #   audio    <- engine, mixer, midi, effects, settings
 #   gui      <- engine, mixer, midi, effects, settings (not audio: the screen reaches the engine through
@@ -24,7 +24,7 @@ declare -A allowed=(
   [midi]="engine mixer"
   [effects]=""
   [settings]=""
-  [session]="engine mixer"
+  [session]="engine mixer effects"
   [osc]="engine mixer midi"
   [audio]="engine mixer midi effects settings"
   [gui]="engine mixer midi effects settings"

@@ -23,7 +23,7 @@ render() { "$tool" --script "$work/take.txt" --out "$work/out.wav" --signal nois
 render --save-session "$work/song" > "$work/log" 2>&1 || fail "the save failed: $(cat "$work/log")"
 [[ -s "$work/song/session.xml" && -s "$work/song/loop-0001.wav" && -s "$work/song/loop-0002.wav" ]] ||
   fail "the session folder lacks its files: $(ls "$work/song")"
-grep -q 'format="1"' "$work/song/session.xml" || fail "the document has no format number"
+grep -q 'format="2"' "$work/song/session.xml" || fail "the document has no format number"
 before=$(digest "$work/song")
 
 : > "$work/none.txt"
@@ -39,13 +39,13 @@ refused() { # refused CASE-FOLDER EXPECTED-TEXT [more render options]
   grep -q -- "$text" "$work/log" || fail "refusing $folder: '$(cat "$work/log")', not '$text'"
   [[ ! -e "$work/resumed.wav" ]] || fail "refusing $folder, the render still ran"
 }
-damaged() { rm -rf "$work/$1" && cp -r "$work/song" "$work/$1"; }
+damaged() { rm -rf "$work/$1" && cp -r "$work/${2:-song}" "$work/$1"; }
 
 damaged cut && truncate -s -400 "$work/cut/loop-0002.wav"
 refused "$work/cut" "loop-0002.wav is cut short"
 damaged missing && rm "$work/missing/loop-0001.wav"
 refused "$work/missing" "loop-0001.wav is missing"
-damaged format && sed -i 's/format="1"/format="7"/' "$work/format/session.xml"
+damaged format && sed -i 's/format="2"/format="7"/' "$work/format/session.xml"
 refused "$work/format" "its format is number 7"
 damaged garbled && printf '<VARNOLO_SESSION format="1"' > "$work/garbled/session.xml"
 refused "$work/garbled" "session.xml cannot be read"
@@ -90,4 +90,24 @@ render --save-session "$work/song" > "$work/log" 2>&1 || fail "saving over a cra
 [[ ! -e "$work/song.saving" ]] || fail "the crashed save's folder is still there"
 [[ $(digest "$work/song") == "$before" ]] || fail "the same performance saved again differs"
 
-echo "PASS: sessions save, open, and refuse damage with the reason"
+# The bus effect goes with the session: saved with the amplifier at -6 dB, the session opened
+# alone plays at half the level of the same session without it. A damaged effect is refused; a
+# document of the first format, which kept no effect, still opens.
+amp=http://plugin.org.uk/swh-plugins/amp
+rms() { sox "$1" -n stat 2>&1 | awk '/RMS +amplitude/ { print $3 }'; }
+render --save-session "$work/wet" --bus-effect "$amp" --param gain=-6 > "$work/log" 2>&1 ||
+  fail "the save with an effect failed: $(cat "$work/log")"
+grep -q "<BUS_EFFECT uri=\"$amp\" bypassed=\"0\">" "$work/wet/session.xml" || fail "the document does not keep the effect"
+opened "$work/song" > "$work/log" 2>&1 && cp "$work/resumed.wav" "$work/dry.wav" || fail "the dry session did not open"
+opened "$work/wet" > "$work/log" 2>&1 || fail "the session with an effect did not open: $(cat "$work/log")"
+awk -v a="$(rms "$work/resumed.wav")" -v d="$(rms "$work/dry.wav")" 'BEGIN { r = a / d; exit !(r > 0.5 && r < 0.502) }' ||
+  fail "the session's effect at -6 dB gave $(rms "$work/resumed.wav") for $(rms "$work/dry.wav") dry"
+damaged badeffect wet && sed -i 's/symbol="gain" value="[^"]*"/symbol="gain" value="nan"/' "$work/badeffect/session.xml"
+refused "$work/badeffect" "a control of the bus effect"
+damaged missingeffect wet && sed -i "s|$amp|http://example.org/none|" "$work/missingeffect/session.xml"
+refused "$work/missingeffect" "the session's bus effect cannot be made"
+damaged first && sed -i 's/format="2"/format="1"/' "$work/first/session.xml"
+opened "$work/first" > "$work/log" 2>&1 || fail "a document of format 1 did not open: $(cat "$work/log")"
+cmp -s "$work/resumed.wav" "$work/dry.wav" || fail "a document of format 1 does not play as it did"
+
+echo "PASS: sessions save, open, and refuse damage with the reason; the bus effect goes with them"

@@ -7,8 +7,44 @@
 #include "engine/MemorySystem.h"
 #include "session/SessionFolder.h"
 
+#include "effects/Lv2Effect.h"
+
 namespace Work::RenderSessions
 {
+
+namespace
+{
+    Lv2Effect* busEffectOf (MainAudio& engine)
+    {
+        if (engine.busEffects == nullptr || engine.busEffects->empty() || engine.busEffects->front()->entries.empty())
+            return nullptr;
+        return engine.busEffects->front()->entries.front().effect.get();
+    }
+
+    /** The session's effect on the bus in place of the engine's; a session of the format that did
+        not keep effects leaves the bus as it is. */
+    juce::String useBusEffect (MainAudio& engine, const SessionDocument& document, int sampleRate)
+    {
+        if (! document.keepsBusEffect)
+            return {};
+
+        engine.busEffects = nullptr;
+        if (! document.busEffect.has_value())
+            return {};
+
+        std::string error;
+        auto effect = Lv2Effect::create (document.busEffect->uri, sampleRate, maxBlockSize, error);
+        if (effect == nullptr)
+            return "the session's bus effect cannot be made: " + juce::String::fromUTF8 (error.c_str());
+        document.busEffect->applyTo (*effect);
+
+        auto chain = std::make_unique<BusEffectChain>();
+        chain->entries.push_back ({ std::move (effect) });
+        engine.busEffects = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
+        engine.busEffects->push_back (std::move (chain));
+        return {};
+    }
+} // namespace
 
 juce::String open (MainAudio& engine, const juce::File& folder, int sampleRate)
 {
@@ -17,6 +53,8 @@ juce::String open (MainAudio& engine, const juce::File& folder, int sampleRate)
     auto loaded = SessionFolder::open (folder, sampleRate, memory != nullptr ? memory->getCapacity() : 0, error);
     if (! loaded.has_value())
         return error;
+    if (auto why = useBusEffect (engine, loaded->document, sampleRate); why.isNotEmpty())
+        return why;
     return SessionFolder::restore (*loaded, *engine.getLooper(), engine.getLoopMixerSet(), engine.getBusMixerSet(),
                                    SessionFolder::Transport::asSaved);
 }
@@ -29,7 +67,10 @@ juce::String save (MainAudio& engine, const juce::File& folder, int sampleRate)
         return "a loop is still being recorded: nothing was saved";
 
     const auto mix = MixImage::capture (engine.getLoopMixerSet(), engine.getBusMixerSet());
-    return SessionFolder::save (folder, SessionDocument::of (image, mix, sampleRate));
+    auto document = SessionDocument::of (image, mix, sampleRate);
+    if (const auto* effect = busEffectOf (engine))
+        document.busEffect = BusEffectImage::capture (*effect);
+    return SessionFolder::save (folder, std::move (document));
 }
 
 } // namespace Work::RenderSessions
