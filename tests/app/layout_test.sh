@@ -17,6 +17,8 @@ start_private_jack 256 "$work/jack.log"
 start_screen 2560 1440
 [[ -n "$shots" ]] && mkdir -p "$shots"
 
+# From the screen's corner, so the largest size fits on the screen whole, screenshot included.
+xdotool windowmove "$wid" 0 0
 for size in 800x600 1280x720 1920x1080 2560x1440; do
   xdotool windowsize "$wid" "${size%x*}" "${size#*x}"
   sleep 1.5
