@@ -53,18 +53,27 @@ int EffectControlCommand::controllerValueFor (const Lv2ControlPort& port, float 
 
 void EffectControlCommand::followPanel (float value) noexcept
 {
-    const auto nearest = controllerValueFor (effect.getInfo().controls[std::size_t (control)], value);
-    applied.store (nearest, std::memory_order_relaxed);
-    guiValue (nearest);
+    fromPanel.store (controllerValueFor (effect.getInfo().controls[std::size_t (control)], value),
+                     std::memory_order_relaxed);
 }
 
 void EffectControlCommand::preAudioCallback() noexcept
 {
+    // The panel set the control itself, finer than a controller value can: the command takes
+    // the nearest controller value as its own, here where applied is written, so that a block
+    // never hands the effect a value from before the panel's move.
+    if (const auto panel = fromPanel.exchange (noneFromPanel, std::memory_order_relaxed); panel != noneFromPanel)
+    {
+        applied = panel;
+        guiValue (panel);
+        return;
+    }
+
     const auto value = getLatestValue();
-    if (value == applied.load (std::memory_order_relaxed))
+    if (value == applied)
         return;
 
-    applied.store (value, std::memory_order_relaxed);
+    applied = value;
     effect.setControl (control, valueFor (effect.getInfo().controls[std::size_t (control)], value));
 }
 

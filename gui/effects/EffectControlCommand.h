@@ -25,9 +25,9 @@ public:
     /** [audio] Hands a changed controller value to the effect. */
     void preAudioCallback() noexcept override;
 
-    /** [message] The panel set the control to value: the command takes the controller value
-        nearest it as its own without handing it on, so the next controller value that differs
-        from it moves the control, and the panel's finer value stays. */
+    /** [message] The panel set the control to value: at the next block the command takes the
+        controller value nearest it as its own without handing it on, so the next controller value
+        that differs from it moves the control, and the panel's finer value stays. */
     void followPanel (float value) noexcept;
 
     void guiFeedback (std::int64_t) override {}
@@ -43,7 +43,9 @@ protected:
 private:
     Lv2Effect& effect;
     int control;
-    std::atomic<int> applied;
+    static constexpr int noneFromPanel = -1;
+    int applied;                                  // [audio] the controller value the effect last had
+    std::atomic<int> fromPanel { noneFromPanel }; // nearest the panel's last move, until a block takes it
 };
 
 } // namespace Work
