@@ -77,10 +77,7 @@ void BusEffects::release()
 Lv2Effect* BusEffects::current() const noexcept
 {
     auto* audio = engine.getMainAudio();
-    if (audio == nullptr || audio->busEffects == nullptr || audio->busEffects->empty())
-        return nullptr;
-    const auto& entries = audio->busEffects->front()->entries;
-    return entries.empty() ? nullptr : entries.front().effect.get();
+    return audio != nullptr ? BusEffectChain::firstOf (audio->busEffects.get()) : nullptr;
 }
 
 void BusEffects::restore()
@@ -232,16 +229,11 @@ void BusEffects::install (std::unique_ptr<Lv2Effect> effect)
     // The old effect's commands go before the old effect does.
     release();
 
-    std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> chains;
     std::vector<std::unique_ptr<EffectControlCommand>> newCommands;
     if (effect != nullptr)
-    {
         for (int c = 0; c < int (effect->getInfo().controls.size()); ++c)
             newCommands.push_back (std::make_unique<EffectControlCommand> (*effect, c));
-        chains = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
-        chains->push_back (std::make_unique<BusEffectChain>());
-        chains->front()->entries.push_back ({ std::move (effect) });
-    }
+    auto chains = BusEffectChain::holding (std::move (effect));
 
     {
         // The audio thread leaves the old chain before it is swapped; it is freed after the

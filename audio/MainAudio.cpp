@@ -8,6 +8,23 @@
 namespace Work
 {
 
+std::unique_ptr<BusEffectChain::Chains> BusEffectChain::holding (std::unique_ptr<Lv2Effect> effect)
+{
+    if (effect == nullptr)
+        return nullptr;
+    auto chains = std::make_unique<Chains>();
+    chains->push_back (std::make_unique<BusEffectChain>());
+    chains->front()->entries.push_back ({ std::move (effect) });
+    return chains;
+}
+
+Lv2Effect* BusEffectChain::firstOf (const Chains* chains) noexcept
+{
+    if (chains == nullptr || chains->empty() || chains->front()->entries.empty())
+        return nullptr;
+    return chains->front()->entries.front().effect.get();
+}
+
 MainAudio::MainAudio (juce::ApplicationProperties* properties, MidiInputCallbackManager* midiInput)
     : device (properties, midiInput)
 {

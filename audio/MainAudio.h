@@ -35,6 +35,14 @@ public:
     };
 
     std::vector<Entry> entries;
+
+    using Chains = std::vector<std::unique_ptr<BusEffectChain>>;
+
+    /** [message] Chains holding one effect, on the first bus; null for a null effect. */
+    static std::unique_ptr<Chains> holding (std::unique_ptr<Lv2Effect> effect);
+
+    /** The first bus's first effect in chains (which may be null), or null. */
+    static Lv2Effect* firstOf (const Chains* chains) noexcept;
 };
 
 /** The root of the audio engine: the device, the looper, the two mixer channel sets and the
@@ -117,7 +125,7 @@ public:
 
     /** Installed bus effects, or null; changed only under the callback gate. Each runs in place
         on its bus's two channels after the loop mix, made for the device's rate. */
-    std::unique_ptr<std::vector<std::unique_ptr<BusEffectChain>>> busEffects;
+    std::unique_ptr<BusEffectChain::Chains> busEffects;
 
 private:
     /** Tells the looper of MIDI that arrived while dispatch was held off. [midi]

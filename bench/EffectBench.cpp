@@ -72,9 +72,7 @@ void BM_Callback (benchmark::State& state, bool withEffect)
             auto effect = Lv2Effect::create (amp, 48000.0, n, error);
             if (effect == nullptr)
                 return state.SkipWithError (error.c_str());
-            audio.busEffects = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
-            audio.busEffects->push_back (std::make_unique<BusEffectChain>());
-            audio.busEffects->front()->entries.push_back ({ std::move (effect) });
+            audio.busEffects = BusEffectChain::holding (std::move (effect));
         }
 
         const auto size = std::size_t (n);

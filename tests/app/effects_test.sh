@@ -105,7 +105,6 @@ capture 1 "$work/by-osc.wav"
 osc=$(tone_rms "$work/by-osc.wav")
 awk -v a="$osc" -v d="$dry" 'BEGIN { exit !(a < 0.05 * d) }' || fail "/varnolo/bus_effect_gain 0.0 left $osc of $dry"
 
-settings="$HOME/.config/Varnolo/Varnolo.settings"
 for _ in $(seq 30); do grep -q 'swh-plugins/amp' "$settings" 2> /dev/null && break; sleep 0.2; done
 grep -q 'busEffect' "$settings" && grep -q 'swh-plugins/amp' "$settings" || fail "the effect is not kept in the settings file"
 grep -q 'varnolo-test/crashes' "$settings" || fail "the block list is not kept in the settings file"

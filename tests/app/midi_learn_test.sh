@@ -20,20 +20,15 @@ shots="${4:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
 start_private_jack 256 "$work/jack.log"
-settings="$HOME/.config/Varnolo/Varnolo.settings"
-mkdir -p "$(dirname "$settings")"
 
 # Keys: status << 16 | number << 8 | value. 0xb01500 is controller 21, 0xb01600 controller 22.
-cat > "$settings" << 'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<PROPERTIES>
+start_settings << 'EOF'
   <VALUE name="midiFilter" val="11539712"/>
   <VALUE name="midiMappings">
     <midiMappings>
       <Mute_1 keys="11539712, 11539968"/>
     </midiMappings>
   </VALUE>
-</PROPERTIES>
 EOF
 
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 3 sine 440 sine 440 remix 1 0 gain -6 || fail "sox could not make the tone"

@@ -21,19 +21,14 @@ shots="${4:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/test_env.sh"
 
 start_private_jack 256 "$work/jack.log"
-settings="$HOME/.config/Varnolo/Varnolo.settings"
 [[ -n "$shots" ]] && mkdir -p "$shots"
-mkdir -p "$(dirname "$settings")"
 # 11539583 is 0xb0147f: controller 20 at 127.
-cat > "$settings" << 'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<PROPERTIES>
+start_settings << 'EOF'
   <VALUE name="midiMappings">
     <midiMappings>
       <Punch_In_Out_1_1 keys="11539583"/>
     </midiMappings>
   </VALUE>
-</PROPERTIES>
 EOF
 
 sox -n -r 48000 -c 2 "$work/tone.wav" synth 2.5 sine 440 sine 440 remix 1 0 gain -6 || fail "sox could not make the tone"

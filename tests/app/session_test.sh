@@ -24,17 +24,12 @@ trap 'kill $manager_pid 2> /dev/null; cleanup' EXIT
 
 start_private_jack 1024 "$work/jack.log"
 [[ -n "$shots" ]] && mkdir -p "$shots"
-settings="$HOME/.config/Varnolo/Varnolo.settings"
-mkdir -p "$(dirname "$settings")"
-cat > "$settings" << 'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<PROPERTIES>
+start_settings << 'EOF'
   <VALUE name="busEffect">
     <BUS_EFFECT uri="http://plugin.org.uk/swh-plugins/amp" bypassed="0">
       <PARAM symbol="gain" value="-6"/>
     </BUS_EFFECT>
   </VALUE>
-</PROPERTIES>
 EOF
 
 # The manager: commands on a pipe, everything it hears in a file.

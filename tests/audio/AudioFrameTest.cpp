@@ -201,9 +201,7 @@ TEST_F (AudioFrame, TheAudioCallbackNeverTouchesTheHeap)
     auto effect = Lv2Effect::create ("http://plugin.org.uk/swh-plugins/amp", 48000.0, 256, effectError);
     ASSERT_NE (effect, nullptr) << effectError << " (the swh-lv2 package is installed by the test command)";
     auto* amp = effect.get();
-    audio.busEffects = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
-    audio.busEffects->push_back (std::make_unique<BusEffectChain>());
-    audio.busEffects->front()->entries.push_back ({ std::move (effect) });
+    audio.busEffects = BusEffectChain::holding (std::move (effect));
     audio.inputMonitoring = true;
     auto& device = audio.getDevice();
     auto* looper = audio.getLooper();

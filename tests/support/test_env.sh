@@ -24,6 +24,18 @@ source "$(dirname "${BASH_SOURCE[0]}")/private_jack.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/screen_driver.sh"
 export HOME="$work/home"
 mkdir -p "$HOME"
+settings="$HOME/.config/Varnolo/Varnolo.settings"
+
+# The settings file the program starts with: the VALUE elements given on standard input, in the
+# file's document.
+start_settings() {
+  mkdir -p "$(dirname "$settings")"
+  {
+    printf '<?xml version="1.0" encoding="UTF-8"?>\n<PROPERTIES>\n'
+    cat
+    printf '</PROPERTIES>\n'
+  } > "$settings"
+}
 
 # The program's MIDI ports on the JACK server.
 midi_in_port="Varnolo:midi_in"

@@ -287,10 +287,7 @@ int main (int argc, char** argv)
             if (before)
                 if (const auto error = before (engine); error.isNotEmpty())
                     return error;
-            auto chain = std::make_unique<Work::BusEffectChain>();
-            chain->entries.push_back ({ std::move (*effect) });
-            engine.busEffects = std::make_unique<std::vector<std::unique_ptr<Work::BusEffectChain>>>();
-            engine.busEffects->push_back (std::move (chain));
+            engine.busEffects = Work::BusEffectChain::holding (std::move (*effect));
             return juce::String();
         };
     }

@@ -14,13 +14,6 @@ namespace Work::RenderSessions
 
 namespace
 {
-    Lv2Effect* busEffectOf (MainAudio& engine)
-    {
-        if (engine.busEffects == nullptr || engine.busEffects->empty() || engine.busEffects->front()->entries.empty())
-            return nullptr;
-        return engine.busEffects->front()->entries.front().effect.get();
-    }
-
     /** The session's effect on the bus in place of the engine's; a session of the format that did
         not keep effects leaves the bus as it is. */
     juce::String useBusEffect (MainAudio& engine, const SessionDocument& document, int sampleRate)
@@ -37,11 +30,7 @@ namespace
         if (effect == nullptr)
             return "the session's bus effect cannot be made: " + juce::String::fromUTF8 (error.c_str());
         document.busEffect->applyTo (*effect);
-
-        auto chain = std::make_unique<BusEffectChain>();
-        chain->entries.push_back ({ std::move (effect) });
-        engine.busEffects = std::make_unique<std::vector<std::unique_ptr<BusEffectChain>>>();
-        engine.busEffects->push_back (std::move (chain));
+        engine.busEffects = BusEffectChain::holding (std::move (effect));
         return {};
     }
 } // namespace
@@ -68,7 +57,7 @@ juce::String save (MainAudio& engine, const juce::File& folder, int sampleRate)
 
     const auto mix = MixImage::capture (engine.getLoopMixerSet(), engine.getBusMixerSet());
     auto document = SessionDocument::of (image, mix, sampleRate);
-    if (const auto* effect = busEffectOf (engine))
+    if (const auto* effect = BusEffectChain::firstOf (engine.busEffects.get()))
         document.busEffect = BusEffectImage::capture (*effect);
     return SessionFolder::save (folder, std::move (document));
 }
