@@ -229,8 +229,16 @@ void AudioDevice::processBlock (const float* const* inputs, int numInputs, float
     info.device = deviceManager.getCurrentAudioDevice();
     info.timeMs = clock.isSettled() ? clock.getSmoothedTime() : nowMs;
     info.sampleRate = clock.isSettled() ? clock.getRate() : nominalRate;
+    info.microsPerFrame = nominalRate > 0.0f ? 1.0e6 / double (nominalRate) : 0.0;
     info.frame = jackMidi.isInCycle() ? jackMidi.cycleFrame() : 0;
     info.frameLatency = jackMidi.isInCycle() ? jackMidi.getFrameLatency() : 0;
+    if (jackMidi.isInCycle() && jackMidi.getCycleMicros() > 0 && jackMidi.getMicrosPerFrame() > 0.0
+        && JackLibrary::get().getTime != nullptr)
+    {
+        info.deviceMicros = jackMidi.getCycleMicros();
+        info.readDeviceClock = []() noexcept { return std::int64_t (JackLibrary::get().getTime()); };
+        info.microsPerFrame = jackMidi.getMicrosPerFrame();
+    }
 
     for (int c = 0; c < numOutputs; ++c)
         if (outputs[c] != nullptr)

@@ -5,6 +5,8 @@
 
 #include "engine/MemorySystem.h"
 
+#include <cmath>
+
 namespace Work
 {
 
@@ -77,6 +79,7 @@ bool EngineRuntime::buildEngine()
     auto* looper = mainAudio->getLooper();
     looper->setCursorWord (cursors.get());
     looper->setClock (clockPair);
+    looper->setSharedTempo (link.get());
 
     if (clockPair == &ownClockPair)
     {
@@ -97,6 +100,45 @@ void EngineRuntime::setBeatsPerBar (int beatsPerBar)
 
     tapTempo->setBeatsPerBar (beatsPerBar);
     settings.getUserSettings().setValue (beatsPerBarKey, tapTempo->getBeatsPerBar());
+    if (link != nullptr)
+        link->setBeatsPerBar (tapTempo->getBeatsPerBar());
+}
+
+void EngineRuntime::applyLinkSettings()
+{
+    if (mainAudio == nullptr || (link == nullptr && ! settings.linkSession.isOn()))
+        return;
+
+    if (link == nullptr)
+    {
+        // Handed to a running looper between two blocks.
+        link = std::make_unique<LinkSession>();
+        if (auto* looper = getLooper())
+        {
+            const CallbackDisabler::ScopedDisable hold (mainAudio->getDevice());
+            looper->setSharedTempo (link.get());
+        }
+    }
+
+    link->setBeatsPerBar (tapTempo != nullptr ? tapTempo->getBeatsPerBar() : TapTempo::defaultBeatsPerBar);
+    link->setQuantiseMainLoop (settings.linkQuantiseMainLoop.isOn());
+    link->setStartStopSync (settings.linkStartStopSync.isOn());
+    link->join (settings.linkSession.isOn());
+}
+
+void EngineRuntime::refreshLink (LooperView& view)
+{
+    if (view.linkRequest >= 0)
+    {
+        const bool join = view.linkRequest == 2 ? ! settings.linkSession.isOn() : view.linkRequest == 1;
+        settings.linkSession.getValue() = settings.linkSession.getChoices()[join ? 1 : 0];
+    }
+
+    view.linkJoined = link != nullptr && link->isJoined();
+    view.linkPeers = link != nullptr ? link->peers() : 0;
+    view.linkTempoMilliBpm = link != nullptr ? int (std::lround (link->sessionTempo() * 1000.0)) : 0;
+    if (auto* looper = getLooper())
+        view.linkLoopTempoMilliBpm = looper->getLoopTempoMilliBpm();
 }
 
 void EngineRuntime::refreshClockOutput()
@@ -183,6 +225,7 @@ void EngineRuntime::refresh (LooperView& view)
         if (cursors != nullptr)
             view.cursors = cursors->get();
     }
+    refreshLink (view);
 }
 
 void EngineRuntime::showCursors (std::uint32_t word) noexcept
@@ -214,6 +257,8 @@ void EngineRuntime::applySettings()
         options.handOverRecordingOnMove = settings.handOverRecordingOnMove.isOn();
         options.loopDivisionMode = settings.loopDivisionMode.getIndex();
     }
+
+    applyLinkSettings();
 }
 
 } // namespace Work

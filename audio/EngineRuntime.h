@@ -9,6 +9,7 @@
 #include "engine/CursorWord.h"
 #include "engine/MidiClock.h"
 #include "engine/ScreenPort.h"
+#include "link/LinkSession.h"
 #include "midi/MidiClockSender.h"
 #include "midi/TapTempo.h"
 #include "settings/MainSettings.h"
@@ -101,6 +102,9 @@ public:
 
     static constexpr const char* beatsPerBarKey = "clockBeatsPerBar";
 
+    /** The Link session, made the first time the settings ask to join one; null before. */
+    [[nodiscard]] LinkSession* getLinkSession() noexcept { return link.get(); }
+
     [[nodiscard]] MainAudio* getMainAudio() noexcept { return mainAudio.get(); }
     [[nodiscard]] DeviceKeeper* getDeviceKeeper() noexcept { return keeper.get(); }
     [[nodiscard]] VarnoloLooper* getLooper() noexcept { return mainAudio != nullptr ? mainAudio->getLooper() : nullptr; }
@@ -115,6 +119,10 @@ private:
     /** The device manager changed: the clock follows the MIDI output chosen there. */
     void changeListenerCallback (juce::ChangeBroadcaster*) override { refreshClockOutput(); }
     void refreshClockOutput();
+    /** [message] Joins or leaves the Link session as the settings say, making it when first joined. */
+    void applyLinkSettings();
+    /** [message] A join or leave a command asked for, kept in the settings; the session as it stands, into view. */
+    void refreshLink (LooperView& view);
 
     MainSettings& settings;
     std::uint32_t poolMegabytes = 0;
@@ -123,6 +131,7 @@ private:
     std::unique_ptr<CursorWord> cursors;
     std::unique_ptr<TapTempo> tapTempo;
     std::unique_ptr<MidiClockSender> clock;
+    std::unique_ptr<LinkSession> link;
     MidiClockPair ownClockPair;
     MidiClockPair* clockPair = nullptr;
     juce::String clockOutputIdentifier;

@@ -21,7 +21,8 @@ public:
         stop = 2,    // stop the transport
         fadeOut = 3, // fade every output out over this block
         undo = 4,    // undo what the recording just stopped made
-        restart = 5, // back to position 0 with a fade in
+        restart = 5, // with a fade in, to the position that reaches the cycle's start `argument` frames in
+        atBar = 6,   // on the shared session's next bar: see VarnoloLooper::BarAction
     };
 
     struct Entry

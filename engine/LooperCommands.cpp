@@ -37,7 +37,7 @@ namespace
         constexpr const char* channelsOutOfRange = "The loop does not fit on that loop channel.";
         constexpr const char* mainLoopExists = "There already is a main loop.";
 
-        const char* whyNot (LoopRefusal refusal) noexcept
+        const char* whyNotMade (LoopRefusal refusal) noexcept
         {
             switch (refusal)
             {
@@ -69,6 +69,11 @@ namespace
         }
     }
 } // namespace
+
+const char* VarnoloLooper::whyNot (LoopRefusal refusal) noexcept
+{
+    return Why::whyNotMade (refusal);
+}
 
 void VarnoloLooper::sendText (const char* text) noexcept
 {
@@ -103,8 +108,19 @@ VarnoloLooper::Flow VarnoloLooper::startFromStopped (const LooperCommand& comman
     if (! loopsExist())
         return refuse (Why::noLoops);
 
+    // In a shared session the cycle's start waits for the session's bar.
+    if (grid.isUsable() && current->hasMainLoop() && ! current->isMainLoopRecording())
+    {
+        if (withEmptyText)
+            sendText ("");
+        deferred.push (DeferredActionRing::Kind::atBar, 1);
+        return Flow::stop;
+    }
+
     if (auto* manager = clockManager(); manager != nullptr && current->hasMainLoop())
         manager->start (command.time);
+    if (sharedTempo != nullptr && grid.syncStartStop)
+        sharedTempo->proposePlaying (true, std::int64_t (timeOffset (command)));
 
     startTransport (withEmptyText);
     return Flow::stop;
@@ -128,7 +144,7 @@ VarnoloLooper::Flow VarnoloLooper::addLoopAt (int in, int out, int channels, std
 {
     if (const auto refusal = current->addLoop (in, out, channels, offset, kind, playDirection());
         refusal != LoopRefusal::none)
-        return refuse (Why::whyNot (refusal));
+        return refuse (Why::whyNotMade (refusal));
     return waitFor (offset);
 }
 
@@ -158,6 +174,13 @@ VarnoloLooper::Flow VarnoloLooper::execute (const LooperCommand& command) noexce
     {
         if (clock != nullptr && clock->tempo != nullptr)
             clock->tempo->tap (command.time);
+        return Flow::proceed;
+    }
+
+    if (command.type == CommandCode::link)
+    {
+        if (command.first >= 0 && command.first <= 2)
+            postNotice (NoticeCode::linkRequested, command.first);
         return Flow::proceed;
     }
 
@@ -234,17 +257,24 @@ VarnoloLooper::Flow VarnoloLooper::punch (const LooperCommand& command) noexcept
     {
         if (! current->getRecordingSlots().containsInput (in))
             return refuse (Why::mainLoopInput);
-        current->stopMainLoop (offset);
-        if (auto* manager = clockManager())
-            manager->mainLoopClosed (command.time);
-        stepCursorAfterRecording (command.third, false);
-        return waitFor (offset);
+        return closeMainLoopOnPress (command, offset, false);
     }
 
     if (current->getMainLoop() == nullptr)
     {
+        // Quantised to a shared session, the recording begins on its next bar.
+        mainLoopOnGrid = quantisingMainLoop();
+        if (mainLoopOnGrid)
+        {
+            barInput = in;
+            barOutput = out;
+            barChannels = channels;
+            sendText ("The main loop starts on the next bar of the Link session.");
+            deferred.push (DeferredActionRing::Kind::atBar, recordOnBar);
+            return Flow::stop;
+        }
         if (const auto refusal = current->startMainLoop (in, out, channels, offset); refusal != LoopRefusal::none)
-            return refuse (Why::whyNot (refusal));
+            return refuse (Why::whyNotMade (refusal));
         if (auto* manager = clockManager())
             manager->mainLoopStarted (blockSampleRate, command.time, std::uint32_t (std::max (0, outputLatency)));
         startTransport (true);
@@ -314,17 +344,13 @@ VarnoloLooper::Flow VarnoloLooper::startStop (const LooperCommand& command) noex
             const auto offset = timeOffset (command);
 
             if (current->isMainLoopRecording())
-            {
-                current->stopMainLoop (offset);
-                if (auto* manager = clockManager())
-                    manager->mainLoopClosed (command.time);
-            }
+                closeMainLoopOnPress (command, offset, true);
             else
             {
                 stopAllRecordings (offset);
+                waitFor (offset);
             }
 
-            waitFor (offset);
             deferred.push (DeferredActionRing::Kind::fadeOut);
             deferred.push (DeferredActionRing::Kind::stop);
             return Flow::stop;
@@ -344,6 +370,12 @@ VarnoloLooper::Flow VarnoloLooper::resync (const LooperCommand& command) noexcep
     {
         if (isRecording())
             return refuse (Why::recording);
+
+        if (grid.isUsable() && current->hasMainLoop())
+        {
+            deferred.push (DeferredActionRing::Kind::atBar, 0);
+            return Flow::stop;
+        }
 
         fadeOutAll = true;
         deferred.push (DeferredActionRing::Kind::restart);
@@ -447,7 +479,7 @@ VarnoloLooper::Flow VarnoloLooper::handOverRecording (const LooperCommand& comma
 
     if (const auto refusal = current->addLoop (in, newOut, channels, offset, loopKind, playDirection());
         refusal != LoopRefusal::none)
-        return refuse (Why::whyNot (refusal));
+        return refuse (Why::whyNotMade (refusal));
 
     current->stopLoop (in, out, offset);
     cursors->set (wordAfterMove);

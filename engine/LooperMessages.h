@@ -84,6 +84,10 @@ namespace CommandCode
     /** A tap of the beat, handed to the tempo source; and a request to reset the mix, run on the
         message thread. Neither touches the loops, so neither withdraws a pending confirmation. */
     constexpr std::int32_t tapTempo = 1030, resetMix = 1031;
+
+    /** Joins (first 1) or leaves (0) the shared tempo session, or switches (2): passed on to the
+        screen's port at once, like a tap, which keeps the choice in the settings. */
+    constexpr std::int32_t link = 1032;
 } // namespace CommandCode
 
 /** Notice codes on the looper's notice queue, and the clock side's message codes. */
@@ -92,7 +96,7 @@ namespace NoticeCode
     constexpr std::int32_t started = 2000, stopped = 2001, resetAllLoops = 2002, confirmationCancelled = 2006,
                            confirmationRequested = 2007, playList = 2008, busMuted = 2009, busUnmuted = 2010,
                            playListRequested = 2011, busRouted = 2012, toMainChanged = 2013, clockOutputChanged = 2014,
-                           resetMix = 2015;
+                           resetMix = 2015, linkRequested = 2016;
     constexpr std::int32_t clockTempo = 2200, clockStarted = 2201, clockStopped = 2202, clockBeatsPerBar = 2203;
     constexpr std::int32_t tempoReport = 2300, tempoValue = 2301;
 } // namespace NoticeCode

@@ -58,6 +58,12 @@ struct LooperView
     int tempoMilliBpm = 0; // the newer of the two tempos: the clock's, or the one just tapped
     int clockReportA = 0, clockReportB = 0;
 
+    // The shared tempo session, as the engine's owner reads it each tick.
+    bool linkJoined = false;
+    int linkPeers = 0;             // other programs in the session
+    int linkTempoMilliBpm = 0;     // the session's tempo, 0 while not joined
+    int linkLoopTempoMilliBpm = 0; // the tempo the main loop proposed, 0 without one
+
     /** The record cursors' word (see CursorWord), as the engine holds it now. */
     std::uint32_t cursors = 0;
 
@@ -65,11 +71,13 @@ struct LooperView
     std::string text;
     bool hasText = false;
     bool loopsWereReset = false, mixWasReset = false, midiInputIgnored = false;
+    int linkRequest = -1; // the shared session asked for by a command: 0 leave, 1 join, 2 switch
 
     void clearNews()
     {
         text.clear();
         hasText = loopsWereReset = mixWasReset = midiInputIgnored = false;
+        linkRequest = -1;
     }
 };
 

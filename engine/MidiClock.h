@@ -27,6 +27,9 @@ public:
     /** A tap of the beat at timeMs (the press's time). */
     virtual void tap (std::int64_t timeMs) noexcept = 0;
 
+    /** The beat of a shared tempo session, which replaces the tapped one. */
+    virtual void follow (std::int64_t beatPeriodMs) noexcept = 0;
+
     virtual void perBlock (std::uint32_t n, bool reverse, bool playing, std::uint32_t startPosition,
                            std::uint32_t endPosition, std::uint32_t mainLength, std::int64_t blockTime, bool restarted) = 0;
 };

@@ -32,6 +32,16 @@ struct BlockInfo
     /** How many samples later than a press that came in at a frame the input delivers the audio
         of the same moment: the audio inputs' capture latency less the MIDI input's. */
     std::int32_t frameLatency = 0;
+
+    /** The block's first frame on the device's own clock, in microseconds (JACK's estimate of
+        its cycle's start, the same for every program on that server), and a reader of that
+        clock; 0 and null where the device has no clock of its own. */
+    std::int64_t deviceMicros = 0;
+    std::int64_t (*readDeviceClock)() noexcept = nullptr;
+
+    /** How long a frame lasts, in microseconds: as the device's own clock estimates it (JACK's
+        cycle times), or else at the nominal rate; 0 offline. */
+    double microsPerFrame = 0.0;
 };
 
 /** A real-time stage: takes input channels, writes output channels. */

@@ -134,17 +134,20 @@ int VarnoloLooper::process (const float* const* inputs, float* const* outputs, i
     blockSampleRate = info != nullptr ? info->sampleRate : float (sampleRate);
     blockSize = numSamples;
     restarted = false;
+    grid = sharedTempo != nullptr && info != nullptr ? sharedTempo->gridFor (*info, numSamples) : SharedGrid {};
     applyClockShape();
     takeAskedImage();
 
     if (current->hasMainLoop() && current->mainLoopLength() > 0)
         clockStart = current->getPosition() % current->mainLoopLength();
 
+    followSession();
     if (runDeferredActions())
         runCommands();
 
     const auto n = std::uint32_t (numSamples);
     current->process (inputs, outputs, playing ? n : 0, playDirection());
+    offerLoopTempo();
 
     if (clock != nullptr && clock->tempo != nullptr && current->hasMainLoop() && current->mainLoopLength() > 0)
         clock->tempo->perBlock (n, reverse, playing, clockStart, current->getPosition() % current->mainLoopLength(),
@@ -318,6 +321,8 @@ bool VarnoloLooper::runDeferredActions() noexcept
                 playing = false;
                 if (auto* manager = clockManager())
                     manager->stop (blockTime);
+                if (sharedTempo != nullptr && grid.syncStartStop)
+                    sharedTempo->proposePlaying (false, 0);
                 current->setPosition (0);
                 break;
 
@@ -333,13 +338,22 @@ bool VarnoloLooper::runDeferredActions() noexcept
                 break;
 
             case Kind::restart:
+            {
+                const auto cycle = current->cycleLength();
+                const auto toStart = std::uint64_t (action->argument);
                 deferred.consumeFront();
-                current->setPosition (0);
+                current->setPosition (cycle > 0 ? std::uint32_t ((cycle - toStart % cycle) % cycle) : 0);
                 fadeInAll = true;
                 restarted = true;
                 if (auto* manager = clockManager())
                     manager->restart (blockTime);
                 return false;
+            }
+
+            case Kind::atBar:
+                if (! runBarAction (*action))
+                    return false;
+                break;
 
             case Kind::empty: return true;
         }
@@ -358,6 +372,7 @@ bool VarnoloLooper::changesThePerformance (std::int32_t type) noexcept
         case CommandCode::cursorStep:
         case CommandCode::stripClick:
         case CommandCode::tapTempo:
+        case CommandCode::link:
         case CommandCode::clockOutput: return false;
         default: return true;
     }
@@ -476,6 +491,7 @@ void VarnoloLooper::pollQueues (LooperView& view)
                     view.toMainOn = second != 0 ? view.toMainOn | (1u << (first + 1)) : view.toMainOn & ~(1u << (first + 1));
                 break;
             case NoticeCode::clockOutputChanged: view.clockOutputOn = first != 0; break;
+            case NoticeCode::linkRequested: view.linkRequest = first; break;
             default: break; // started and stopped: the status says so too
         }
     }

@@ -15,6 +15,7 @@
 #include "MidiClock.h"
 #include "Part.h"
 #include "Processor.h"
+#include "SharedTempo.h"
 
 #include <array>
 #include <atomic>
@@ -125,6 +126,15 @@ public:
     void setMixer (LooperMixer* mixerToUse) noexcept { mixer = mixerToUse; }
     void setClock (MidiClockPair* pair) noexcept { clock = pair; }
     void setCallbackGate (CallbackDisabler::Manager* gateToUse) noexcept { gate = gateToUse; }
+    void setSharedTempo (SharedTempo* session) noexcept { sharedTempo = session; }
+
+    /** [any] The tempo the main loop offered the shared session, in thousandths of a beat per
+        minute; 0 without a finished main loop or a session. */
+    [[nodiscard]] int getLoopTempoMilliBpm() const noexcept { return loopTempoMilliBpm.load (std::memory_order_relaxed); }
+
+    /** How far, in milliseconds, the cycle's start may drift from the shared session's bar before
+        the loops are brought back onto it. */
+    static constexpr double phaseToleranceMs = 5.0;
 
     /** [midi] MIDI arrived while the callbacks were held off. */
     void midiInputWhileDisabled() noexcept { disablerMessages.push (0); }
@@ -248,8 +258,45 @@ private:
     Flow switchClockOutput (bool on) noexcept;
     Flow eraseChannel (const LooperCommand& command) noexcept;
 
+    // The shared tempo session (LooperSharedTempo.cpp)
+    /** What waits for the session's bar. Transport moves act where the bar is heard, the main
+        loop's recording where the bar was played; each is worked out in the block that holds
+        it, from that block's grid, so the program meets the bar exactly where the session's
+        other programs on the same clock do. */
+    enum BarAction : std::uint32_t
+    {
+        resyncOnBar = 0,
+        startOnBar = 1,
+        recordOnBar = 2,      // the main loop begins (barInput, barOutput, barChannels)
+        closeOnBar = 3,       // the main loop ends, and the cursor barCursor steps on
+        closeForStopOnBar = 4 // the main loop ends, and the transport stops after it
+    };
+    [[nodiscard]] bool quantisingMainLoop() const noexcept { return grid.isUsable() && grid.quantiseMainLoop; }
+    /** The offset of the input sample played on the session's first bar line at or after the
+        moment the sample at offset was played. */
+    [[nodiscard]] std::uint32_t onRecordingBar (std::uint32_t offset) const noexcept;
+    /** The time stamp of the moment the input sample at offset was played. */
+    [[nodiscard]] std::int64_t timeAtOffset (std::uint32_t offset) const noexcept;
+    /** Frames from the block's start to where a cycle's start would be heard on the session's next bar. */
+    [[nodiscard]] std::int64_t framesToHeardBar() const noexcept;
+    /** The rate the grid counts frames at: the device's own, on the computer's clock. */
+    [[nodiscard]] double gridRate() const noexcept;
+    /** Stops the main loop's recording at offset, and tells the clock the moment. */
+    void closeMainLoop (std::uint32_t offset, std::int64_t time) noexcept;
+    /** A close of the main loop: now, or on the session's bar when the loop began on one. */
+    Flow closeMainLoopOnPress (const LooperCommand& command, std::uint32_t offset, bool forStop) noexcept;
+    /** A deferred start or resync on the session's bar; false while it waits. */
+    bool runBarAction (DeferredActionRing::Entry& action) noexcept;
+    /** Start and stop shared with the session, the cycle's phase kept on its bars. [block start] */
+    void followSession() noexcept;
+    /** The tempo the finished main loop offers the session. [block end] */
+    void offerLoopTempo() noexcept;
+    void startedHere (std::int64_t frame) noexcept;
+
     /** [audio] A text for the performer. */
     void sendText (const char* text) noexcept;
+    /** Why a loop could not be made, for the performer. */
+    [[nodiscard]] static const char* whyNot (LoopRefusal refusal) noexcept;
     /** [audio] Tells the performer why a command did nothing; execution goes on. */
     Flow refuse (const char* why) noexcept;
     Flow waitFor (std::uint32_t offset) noexcept;
@@ -309,6 +356,12 @@ private:
     LooperMixer* mixer = nullptr;
     MidiClockPair* clock = nullptr;
     CallbackDisabler::Manager* gate = nullptr;
+    SharedTempo* sharedTempo = nullptr;
+    SharedGrid grid; // of the block being processed
+    bool mainLoopOnGrid = false, loopTempoOffered = false, sessionPlayingSeen = false, lastSessionPlaying = false;
+    int barInput = 0, barOutput = 0, barChannels = 0, barCursor = 0; // a main loop waiting for its bar
+    double loopTempo = 0.0;                                          // beats per minute, as offered
+    std::atomic<int> loopTempoMilliBpm { 0 };
     LooperOptions options;
     std::atomic<int> latencyOffsetMs { 0 };
     std::atomic<bool> clockNoticePending { false };

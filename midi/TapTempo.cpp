@@ -58,6 +58,21 @@ void TapTempo::tap (std::int64_t timeMs) noexcept
         client->tempoChanged (int (60000000 / period));
 }
 
+void TapTempo::follow (std::int64_t beatPeriodMs) noexcept
+{
+    if (beatPeriodMs <= 0
+        || (tempoKnown.load (std::memory_order_relaxed) && beatPeriod.load (std::memory_order_relaxed) == beatPeriodMs))
+        return;
+
+    // A tap after this starts a tempo of its own.
+    tapped = false;
+    beatPeriod.store (beatPeriodMs, std::memory_order_relaxed);
+    tempoKnown.store (true, std::memory_order_relaxed);
+
+    if (client != nullptr)
+        client->tempoChanged (int (60000000 / beatPeriodMs));
+}
+
 void TapTempo::setBeatsPerBar (int value) noexcept
 {
     requestedBeatsPerBar.store (std::clamp (value, minBeatsPerBar, maxBeatsPerBar), std::memory_order_relaxed);

@@ -47,6 +47,9 @@ public:
     /** [audio] A tap at timeMs. */
     void tap (std::int64_t timeMs) noexcept override;
 
+    /** [audio] The beat of a shared tempo session (see TapTempoProcessor::follow). */
+    void follow (std::int64_t beatPeriodMs) noexcept override;
+
     /** [any] Asks for new beats per bar (limited to 1 to 19), taken at the next block. */
     void setBeatsPerBar (int value) noexcept;
 

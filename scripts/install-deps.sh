@@ -8,7 +8,8 @@ set -euo pipefail
 build_pkgs=(build-essential cmake ninja-build pkg-config ccache libasound2-dev libjack-jackd2-dev
   libfreetype-dev libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
   libpng-dev libjpeg-dev libflac-dev libvorbis-dev libogg-dev zlib1g-dev
-  libgtest-dev libbenchmark-dev fonts-dejavu-core juce-modules-source jackd2 liblo-dev liblilv-dev)
+  libgtest-dev libbenchmark-dev fonts-dejavu-core juce-modules-source jackd2 liblo-dev liblilv-dev
+  ableton-link-dev libasio-dev)
 test_pkgs=(xvfb xauth xdotool imagemagick jack-tools jack-capture sox clang libclang-rt-14-dev clang-format-14
   libasound2-plugins desktop-file-utils liblo-tools python3 swh-lv2)
 

@@ -109,6 +109,9 @@ MainSettings::MainSettings (const juce::String& folder, const juce::StringArray&
     , oscServer (addBool (all, "oscServer", "OSC server", off))
     , oscPort (addNumber (all, "oscPort", "OSC port (UDP)", 1024, 65535, defaultOscPort))
     , oscAddress (addChoice (all, "oscAddress", "OSC listens to", { "This computer only", "Every network" }, 0))
+    , linkSession (addBool (all, "linkSession", "Join the Link session", off))
+    , linkQuantiseMainLoop (addBool (all, "linkQuantiseMainLoop", "Record the main loop in whole Link bars", on))
+    , linkStartStopSync (addBool (all, "linkStartStopSync", "Share start and stop with Link", off))
 {
     juce::PropertiesFile::Options options;
     options.applicationName = getApplicationName();

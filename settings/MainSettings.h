@@ -93,6 +93,9 @@ public:
     BoolSetting& oscServer;
     NumberSetting& oscPort;
     ChoiceSetting& oscAddress; // 0: this computer only (loopback), 1: every network
+    BoolSetting& linkSession;
+    BoolSetting& linkQuantiseMainLoop;
+    BoolSetting& linkStartStopSync;
 
     static constexpr int defaultOscPort = 9951;
 

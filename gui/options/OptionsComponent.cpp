@@ -51,6 +51,8 @@ MainSettingsPropertyPanel::MainSettingsPropertyPanel (MainSettings& s)
     addSection ("MIDI controllers", choicesFor ({ &s.controllersFlipToggles }));
     addSection ("Memory for recording", choicesFor ({ &s.sampleMemoryMb }));
     addSection ("Remote control (OSC)", choicesFor ({ &s.oscServer, &s.oscPort, &s.oscAddress }));
+    addSection ("Link (tempo shared on the network)",
+                choicesFor ({ &s.linkSession, &s.linkQuantiseMainLoop, &s.linkStartStopSync }));
 }
 
 AudioSettingsPropertyPanel::AudioSettingsPropertyPanel (MainSettings& s)

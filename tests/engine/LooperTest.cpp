@@ -220,6 +220,7 @@ struct FakeClock
     void reset() override { calls.push_back ("reset"); }
     void enable (bool on) override { calls.push_back (on ? "enable" : "disable"); }
     void tap (std::int64_t time) noexcept override { calls.push_back ("tap " + std::to_string (time)); }
+    void follow (std::int64_t period) noexcept override { calls.push_back ("follow " + std::to_string (period)); }
     void perBlock (std::uint32_t, bool, bool, std::uint32_t, std::uint32_t, std::uint32_t mainLength, std::int64_t,
                    bool) override
     {

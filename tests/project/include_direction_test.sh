@@ -10,7 +10,8 @@
 #   settings <- nothing of ours
 #   session  <- engine, mixer, effects
 #   osc      <- engine, mixer, midi
-#   audio    <- engine, mixer, midi, effects, settings
+#   link     <- engine
+#   audio    <- engine, mixer, midi, effects, settings, link
 #   gui      <- engine, mixer, midi, effects, settings (not audio: the screen reaches the engine through
 #               the screen port in engine/, and never includes the looper itself)
 #   app      <- everything above
@@ -26,9 +27,10 @@ declare -A allowed=(
   [settings]=""
   [session]="engine mixer effects"
   [osc]="engine mixer midi"
-  [audio]="engine mixer midi effects settings"
+  [link]="engine"
+  [audio]="engine mixer midi effects settings link"
   [gui]="engine mixer midi effects settings"
-  [app]="engine mixer midi effects settings session osc audio gui resources"
+  [app]="engine mixer midi effects settings session osc link audio gui resources"
 )
 layers="${!allowed[*]}"
 status=0

@@ -57,6 +57,9 @@ void expectDefaults (MainSettings& s)
     EXPECT_EQ (s.latencyOffsetMs.getIndex(), 10);
     EXPECT_EQ (s.getLatencyOffsetMs(), 10);
     EXPECT_EQ (s.getSampleMemoryMb(), 0u) << "the automatic size";
+    EXPECT_FALSE (s.linkSession.isOn()) << "a network session only when the performer joins one";
+    EXPECT_TRUE (s.linkQuantiseMainLoop.isOn());
+    EXPECT_FALSE (s.linkStartStopSync.isOn());
 }
 } // namespace
 
@@ -65,7 +68,7 @@ TEST_F (SettingsTest, FreshInstallationGivesDefaultsAndWritesEveryOption)
     {
         MainSettings settings (folder.getFullPathName());
         EXPECT_EQ (MainSettings::getInstance(), &settings);
-        ASSERT_EQ (settings.getAll().size(), 17u);
+        ASSERT_EQ (settings.getAll().size(), 20u);
         EXPECT_EQ (settings.getUserSettings().getFile(), settingsFile());
         expectDefaults (settings);
         EXPECT_EQ (settings.getMidiRepeatFilterMs(), -1);
