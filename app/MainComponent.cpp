@@ -82,6 +82,7 @@ MainComponent::MainComponent (EngineRuntime& engineToUse, const MainSettings& se
     loopInfo->connectTimerClients ([this] (GuiTimerClient& client) { wiring->connect (client); });
     wiring->connect (static_cast<GuiTimerClient&> (*notice));
     wiring->connect (static_cast<GuiTimerClient&> (midi));
+    wiring->connect (midi.getLinkButton());
     wiring->setLearnMode (true); // the looper starts stopped
 
     if (auto* midiManager = engine.getMidiGuiManager())
@@ -322,6 +323,25 @@ void MainComponent::tick (std::int64_t nowMs, int)
     deliverWaitingWindowEvents (*this);
 }
 
+void MainComponent::showLinkTempoChange()
+{
+    // Another program moved the session's tempo away from the loops': said once for each tempo.
+    const bool apart = view.linkJoined && view.linkLoopTempoMilliBpm > 0
+                       && std::abs (view.linkTempoMilliBpm - view.linkLoopTempoMilliBpm) > 50;
+    if (! apart)
+    {
+        linkTempoNoticed = 0;
+        return;
+    }
+    if (std::abs (view.linkTempoMilliBpm - linkTempoNoticed) <= 50)
+        return;
+
+    linkTempoNoticed = view.linkTempoMilliBpm;
+    notice->showText ("The Link session's tempo is now " + juce::String (view.linkTempoMilliBpm / 1000.0, 1)
+                      + " bpm; the loops stay at " + juce::String (view.linkLoopTempoMilliBpm / 1000.0, 1)
+                      + " bpm, as they are never stretched. Resync puts them back on the session's bar.");
+}
+
 void MainComponent::show (std::int64_t nowMs)
 {
     if (view.state.playing != playingShown)
@@ -348,6 +368,8 @@ void MainComponent::show (std::int64_t nowMs)
 
     if (view.loopsWereReset)
         notice->showText ("Every loop was reset.");
+
+    showLinkTempoChange();
 
     if (view.mixWasReset)
     {

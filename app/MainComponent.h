@@ -153,6 +153,10 @@ private:
     EngineRuntime& engine;
     ScreenPort& port;
     LooperView view;
+    /** Says on the notice line when the Link session's tempo moved away from the loops'. */
+    void showLinkTempoChange();
+    int linkTempoNoticed = 0; // thousandths of a beat per minute, 0 for none
+
     bool playingShown = false;
     GuiTimer timer;
     EngineTick engineTick { *this };

@@ -69,6 +69,7 @@ juce::PopupMenu MainContentComponent::getMenuForIndex (int index, const juce::St
     else
     {
         menu.addCommandItem (commandManager, showOptions);
+        menu.addCommandItem (commandManager, linkSession);
         menu.addSeparator();
         menu.addCommandItem (commandManager, showAbout);
         menu.addSeparator();
@@ -98,7 +99,7 @@ juce::PopupMenu MainContentComponent::getMenuForIndex (int index, const juce::St
 void MainContentComponent::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
     commands.addArray ({ showOptions, exportMidiMappings, importMidiMappings, showMidiLog, showMidiLearn, showAbout,
-                         newSession, openSession, saveSession, saveSessionAs });
+                         newSession, openSession, saveSession, saveSessionAs, linkSession });
 }
 
 void MainContentComponent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
@@ -117,6 +118,17 @@ void MainContentComponent::getCommandInfo (juce::CommandID id, juce::Application
             info.setInfo ("Import MIDI Assignments...", "Load MIDI assignments from a file", "MIDI", 0);
             break;
         case showAbout: info.setInfo ("About...", "About this program", "Looper", 0); break;
+        case linkSession:
+        {
+            const auto peers = engine.getLinkSession() != nullptr ? engine.getLinkSession()->peers() : 0;
+            const bool joined = engine.getSettings().linkSession.isOn();
+            info.setInfo (joined ? "Link Session (" + juce::String (peers) + (peers == 1 ? " peer)" : " peers)")
+                                 : juce::String ("Link Session"),
+                          "Share tempo and beat with the Link programs on the network", "Looper", 0);
+            info.setTicked (joined);
+            info.addDefaultKeypress ('l', juce::ModifierKeys::ctrlModifier);
+            break;
+        }
         case newSession:
             info.setInfo ("New Session", "Start again with no loops", "Looper", 0);
             info.addDefaultKeypress ('n', juce::ModifierKeys::ctrlModifier);
@@ -158,6 +170,9 @@ bool MainContentComponent::perform (const InvocationInfo& info)
                 onShowOptions();
             return true;
         case showAbout: openAboutBox(); return true;
+        case linkSession:
+            engine.postFromScreen ({ CommandCode::link, 2, 0, 0, juce::Time::currentTimeMillis() });
+            return true;
         case newSession:
         case openSession:
         case saveSession:

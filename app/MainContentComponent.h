@@ -34,7 +34,8 @@ public:
         newSession = 7,
         openSession = 8,
         saveSession = 9,
-        saveSessionAs = 10
+        saveSessionAs = 10,
+        linkSession = 11
     };
 
     /** fanOut, the MIDI input fan-out, may be null: the program then takes no MIDI. */

@@ -132,6 +132,7 @@ void EngineRuntime::refreshLink (LooperView& view)
     {
         const bool join = view.linkRequest == 2 ? ! settings.linkSession.isOn() : view.linkRequest == 1;
         settings.linkSession.getValue() = settings.linkSession.getChoices()[join ? 1 : 0];
+        settings.storeAll(); // kept for the next start at once, as a choice made outside the options
     }
 
     view.linkJoined = link != nullptr && link->isJoined();

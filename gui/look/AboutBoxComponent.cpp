@@ -26,7 +26,8 @@ namespace
 juce::String AboutBoxComponent::librariesText()
 {
     return "Built on " + juce::SystemStats::getJUCEVersion()
-           + " (GNU GPL v3, its core and audio modules ISC). It links JACK, ALSA and liblo (GNU LGPL 2.1 or later), "
+           + " (GNU GPL v3, its core and audio modules ISC). It links Ableton Link (GNU GPL 2 or later) with Asio "
+             "(Boost Software License), JACK, ALSA and liblo (GNU LGPL 2.1 or later), "
              "lilv, serd, sord and sratom (ISC), FreeType (FreeType licence), libpng (libpng licence), libjpeg-turbo (IJG "
              "and BSD), "
              "FLAC, Ogg and Vorbis (BSD) and zlib (zlib licence).";

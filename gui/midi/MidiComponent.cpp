@@ -86,7 +86,20 @@ MidiComponent::MidiComponent()
     , output (MidiLight::Mode::state, juce::Colour (0xffffa500), juce::Colour (0xffffa500).withMultipliedBrightness (0.3f))
 {
     const auto& palette = Drawing::palette();
-    for (auto* label : { &title, &inLabel, &outLabel, &tempoLabel, &beatsLabel })
+    linkButton = std::make_unique<LampButton> (
+        LampButton::Definition { "Link Session",
+                                 { CommandCode::link },
+                                 LampButton::ModeField::first,
+                                 false,
+                                 true,
+                                 LampButton::FlashMode::always,
+                                 { juce::Colour (0xff40c0ff), 0.5f, 0.6f, 0.9f, 0.3f, false, 0.32f },
+                                 "Link" });
+    linkButton->setTooltip ("Link: lit while the program shares tempo and beat with the Link programs on the network. "
+                            "Click to join or leave; a right click learns a MIDI control for it.");
+    addAndMakeVisible (*linkButton);
+
+    for (auto* label : { &title, &inLabel, &outLabel, &tempoLabel, &beatsLabel, &linkLabel })
     {
         label->setColour (juce::Label::textColourId, palette.highlight.interpolatedWith (palette.foreground, 0.3f));
         label->setJustificationType (juce::Justification::centred);
@@ -100,6 +113,8 @@ MidiComponent::MidiComponent()
     outLabel.setText ("out", juce::dontSendNotification);
     tempoLabel.setName ("Tempo");
     beatsLabel.setName ("Beats Per Bar");
+    linkLabel.setName ("Link Peers");
+    linkLabel.setText ("off", juce::dontSendNotification);
     output.setName ("MIDI Clock Output");
     output.setInterceptsMouseClicks (false, false);
     output.getProperties().set ("control", true); // the panel takes its clicks
@@ -117,7 +132,11 @@ void MidiComponent::showTempo (int tempoMilliBpm)
 
 void MidiComponent::show (const LooperView& view)
 {
-    showTempo (view.tempoMilliBpm);
+    // In a Link session the tempo is the session's.
+    showTempo (view.linkJoined && view.linkTempoMilliBpm > 0 ? view.linkTempoMilliBpm : view.tempoMilliBpm);
+    linkButton->showState (view.linkJoined, juce::Time::currentTimeMillis());
+    const auto peers = view.linkPeers == 1 ? juce::String ("1 peer") : juce::String (view.linkPeers) + " peers";
+    linkLabel.setText (view.linkJoined ? peers : juce::String ("off"), juce::dontSendNotification);
     if (view.clockBeatsPerBar > 0 && view.clockBeatsPerBar != beatsPerBar)
         showBeatsPerBar (view.clockBeatsPerBar);
     setOutputState (view.clockOutputOn);
@@ -155,7 +174,10 @@ juce::String MidiComponent::getTooltip()
     if (beatsLabel.getBounds().contains (where))
         return "Beats per bar of the MIDI clock. Click to choose them.";
     if (tempoLabel.getBounds().contains (where))
-        return "The tempo the MIDI clock sends, from the tapped beat and the main loop.";
+        return "The tempo the MIDI clock sends, from the tapped beat and the main loop; in a Link session, the "
+               "session's tempo.";
+    if (linkLabel.getBounds().contains (where))
+        return "The other programs in the Link session.";
     return {};
 }
 
@@ -185,17 +207,17 @@ void MidiComponent::layoutForHeight (int height)
 void MidiComponent::resized()
 {
     // Top to bottom: the title, the input light and its label, the output light and its label,
-    // the tempo and the beats per bar.
+    // the tempo and the beats per bar, the Link lamp and its peers.
     // Every text at least the smallest readable size, whatever the panel's height; the lights
-    // share what is left.
+    // and the lamp share what is left.
     const auto w = getWidth(), h = getHeight();
-    const auto row = std::max (h / 10, int (Drawing::smallestText / 0.75f) + 1);
-    const auto light = std::max (1, std::min (w * 3 / 5, (h - 6 * row) / 2));
-    const auto gap = std::max (0, (h - 5 * row - 2 * light) / 5);
+    const auto row = std::max (h / 12, int (Drawing::smallestText / 0.75f) + 1);
+    const auto light = std::max (1, std::min (w * 3 / 5, (h - 7 * row) / 3));
+    const auto gap = std::max (0, (h - 6 * row - 3 * light) / 6);
     title.setFont (juce::Font (Drawing::textHeight (0.9f, float (row)), juce::Font::bold));
     for (auto* label : { &inLabel, &outLabel })
         label->setFont (juce::Font (Drawing::textHeight (0.8f, float (row)), juce::Font::bold));
-    for (auto* label : { &tempoLabel, &beatsLabel })
+    for (auto* label : { &tempoLabel, &beatsLabel, &linkLabel })
         label->setFont (juce::Font (Drawing::textHeight (0.75f, float (row)), juce::Font::bold));
 
     auto y = gap;
@@ -209,6 +231,9 @@ void MidiComponent::resized()
     y += light + row + gap;
     tempoLabel.setBounds (0, y, w, row);
     beatsLabel.setBounds (0, y + row, w, row);
+    y += 2 * row + gap;
+    linkButton->setBounds ((w - light) / 2, y, light, light);
+    linkLabel.setBounds (0, y + light, w, row);
 }
 
 void MidiComponent::guiTimerCallback (std::int64_t nowMs, int)

@@ -6,12 +6,14 @@
 #include "engine/GuiTimerClient.h"
 #include "engine/LockFreeFifo.h"
 #include "engine/LooperView.h"
+#include "gui/controls/LampButton.h"
 #include "midi/MidiGuiManager.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 namespace Work
 {
@@ -58,7 +60,9 @@ private:
 
 /** The MIDI panel of the main screen: the input light, which flashes on every message that is
     not filtered; the output light, lit while the MIDI clock output is switched on (a click
-    switches it off or on); the clock's tempo and its beats per bar (a click chooses them).
+    switches it off or on); the clock's tempo and its beats per bar (a click chooses them); the
+    Link lamp (a command like any other, learnable by MIDI), lit while the program is in a Link
+    session, with the other programs it counts there. Joined, the tempo shown is the session's.
     Tooltips say what each part shows. [message], except midiMessageArrived() [midi] */
 class MidiComponent final
     : public juce::Component
@@ -99,6 +103,10 @@ public:
     void mouseDown (const juce::MouseEvent& e) override;
     juce::String getTooltip() override;
 
+    /** The Link lamp, for the screen to connect as a command. */
+    [[nodiscard]] LampButton& getLinkButton() noexcept { return *linkButton; }
+    [[nodiscard]] juce::String getLinkText() const { return linkLabel.getText(); }
+
     [[nodiscard]] MidiLight& getInputLight() noexcept { return input; }
     [[nodiscard]] MidiLight& getOutputLight() noexcept { return output; }
 
@@ -106,7 +114,8 @@ private:
     void chooseBeatsPerBar();
 
     MidiLight input, output;
-    juce::Label title, inLabel, outLabel, tempoLabel, beatsLabel;
+    std::unique_ptr<LampButton> linkButton;
+    juce::Label title, inLabel, outLabel, tempoLabel, beatsLabel, linkLabel;
     int beatsPerBar = 4;
 };
 

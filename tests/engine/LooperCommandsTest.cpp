@@ -416,3 +416,97 @@ TEST (LooperCommands, ClockReportsWhileTheAudioThreadRunsReachTheLoopSetThroughI
     EXPECT_EQ (part.clockBars, 5);
     EXPECT_TRUE (part.clockEnabled);
 }
+
+namespace
+{
+/** A shared session whose bars are 400 samples long and begin on every multiple of 400 (the
+    rig's time stamps are its sample numbers). */
+struct BarsOf400 final : SharedTempo
+{
+    SharedGrid gridFor (const BlockInfo& info, int) noexcept override
+    {
+        SharedGrid grid;
+        grid.joined = true;
+        grid.beatsPerFrame = 0.01;
+        grid.framesPerSecond = rate;
+        grid.beatsPerBar = 4.0;
+        grid.quantiseMainLoop = true;
+        grid.beat = double (info.timeMs) * grid.beatsPerFrame;
+        grid.syncStartStop = sharesStartAndStop;
+        grid.sessionPlaying = sessionPlaying;
+        return grid;
+    }
+    void proposeTempo (double beatsPerMinute) noexcept override { offered = beatsPerMinute; }
+    void proposePlaying (bool playing, std::int64_t) noexcept override { told.push_back (playing); }
+    double offered = 0.0;
+    bool sharesStartAndStop = false, sessionPlaying = false;
+    std::vector<bool> told;
+};
+} // namespace
+
+TEST (LooperCommands, BarLinesFallOnTheFrameThatReachesThemEvenFarIntoASession)
+{
+    SharedGrid grid;
+    grid.joined = true;
+    grid.beatsPerBar = 4.0;
+    grid.beatsPerFrame = 100.0 / 60.0 / 48000.0; // 100 bpm: a bar is 115200 frames
+    grid.beat = 4.0e6;                           // a session that has run for months
+    EXPECT_EQ (grid.barAtOrAfter (0), 0) << "a bar on the block's first frame is that frame's";
+    EXPECT_EQ (grid.barAtOrAfter (1), 115200);
+    grid.beat = 4.0e6 - 0.5 / 28800.0; // a bar line half a frame in
+    EXPECT_EQ (grid.barAtOrAfter (0), 1) << "a bar between two frames belongs to the later one";
+    EXPECT_EQ (grid.barAtOrAfter (2), 115201);
+}
+
+TEST (LooperCommands, AMainLoopInASharedSessionIsRecordedInWholeBarsAndItsCycleKeptOnThem)
+{
+    // Latencies of 7 in and 5 out: a bar is played on frame 400k, arrives at 400k + 7, and what
+    // is heard on it is played at 400k - 5.
+    LooperRig rig (50, 7, 5);
+    BarsOf400 session;
+    rig.looper->setSharedTempo (&session);
+
+    rig.at (130, CommandCode::punch, 0, 1, 0); // between bars: recording waits for 400
+    rig.at (950, CommandCode::punch, 0, 1, 0); // ends on 1200: two bars
+    rig.runUntil (1500);
+
+    const auto content = rig.mainLoop();
+    ASSERT_EQ (content.size(), 804u) << "two bars, to the sample, rounded up to the main loop's grain of 12";
+    for (std::size_t i = GainRamp::fadeLength; i < content.size() - GainRamp::fadeLength; i += 97)
+        ASSERT_EQ (content[i], inputSample (0, std::int64_t (407 + i)))
+            << "the recording began on the bar's sample, at " << i;
+    EXPECT_DOUBLE_EQ (session.offered, 600.0) << "the loop offers the session's own tempo";
+    EXPECT_EQ (rig.looper->getLoopTempoMilliBpm(), 600000);
+
+    // A resync, and a stop and start: each time the cycle's start is heard on a bar.
+    const auto onTheBar = [&] (std::int64_t now) {
+        return std::int64_t (rig.looper->getCurrentPart().getPosition()) % 400 == (now + 5) % 400;
+    };
+    rig.at (1630, CommandCode::resync);
+    rig.runUntil (2777);
+    EXPECT_TRUE (onTheBar (2777)) << "position " << rig.looper->getCurrentPart().getPosition();
+    rig.at (2800, CommandCode::startStop);
+    rig.at (3010, CommandCode::startStop);
+    rig.runUntil (3333);
+    EXPECT_TRUE (rig.looper->isPlaying());
+    EXPECT_TRUE (onTheBar (3333)) << "position " << rig.looper->getCurrentPart().getPosition();
+    EXPECT_TRUE (session.told.empty()) << "start and stop stay the program's own until shared";
+
+    // Shared: the session's stop stops the loops, its start starts them on a bar, and the
+    // program's own stop goes to the session.
+    session.sharesStartAndStop = true;
+    session.sessionPlaying = true;
+    rig.runUntil (3400);
+    session.sessionPlaying = false;
+    rig.runUntil (3500);
+    EXPECT_FALSE (rig.looper->isPlaying()) << "the session stopped";
+    session.sessionPlaying = true;
+    rig.runUntil (4321);
+    EXPECT_TRUE (rig.looper->isPlaying()) << "the session started";
+    EXPECT_TRUE (onTheBar (4321)) << "position " << rig.looper->getCurrentPart().getPosition();
+    rig.at (4400, CommandCode::startStop);
+    rig.runUntil (4500);
+    EXPECT_FALSE (rig.looper->isPlaying());
+    // Every change of the transport is told, the one the session made too (no news to it).
+    EXPECT_EQ (session.told, (std::vector<bool> { false, true, false }));
+}

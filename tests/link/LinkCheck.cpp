@@ -7,16 +7,18 @@
 // measured is the looper and its session alone. Every input sample names its frame, so a loop's
 // content says on which frame its recording began. The check joins, then:
 // - sees both peers and takes their tempo before any loop exists;
-// - records a main loop quantised to the session from presses between bars: it must hold whole
+// - records a main loop quantised to the session from presses off its bars: it must hold whole
 //   bars at that tempo, to the frame, and begin where the peer's bar is (within a block: two
 //   programs agree on the session's timeline only as closely as Link measures it);
 // - lets it play and measures, at every start of the cycle, how far it lies from the peer's bar
 //   (by the peer's own timeline, as it printed it); a resync must land on the bar again;
-// - records a free main loop of 3.2 s and checks that both peers take the tempo it offers.
+// - records a free main loop of 3.2 s and checks that both peers take the tempo it offers;
+// - counts the heap calls the looper made in its blocks, Link's session calls among them: none.
 // Prints what it measured; exits 0 when every check held, 1 when one failed, 2 without a session.
 // Usage: link_check BLOCK PEER_LOG OTHER_PEER_LOG
 #include "audio/FrameCheckSupport.h"
 #include "link/LinkSession.h"
+#include "support/AllocationCounter.h"
 
 #include <ableton/Link.hpp>
 
@@ -126,8 +128,10 @@ public:
     /** [any] The frame the device has reached. */
     [[nodiscard]] std::uint64_t frameNow() const { return reached.load(); }
 
-    /** Read after stop(): the frames where the cycle came round. */
+    /** Read after stop(): the frames where the cycle came round, and the heap calls the looper
+        made in its blocks. */
     std::vector<std::uint64_t> cycleStarts;
+    long heapCalls = 0;
     CallbackDisabler::Manager gate;
 
 private:
@@ -165,7 +169,11 @@ private:
             auto& part = looper.getCurrentPart();
             const auto cycle = part.cycleLength();
             const bool cycling = looper.isPlaying() && part.hasMainLoop() && ! part.isMainLoopRecording() && cycle > 0;
-            looper.process (in.data(), out.data(), n, &info);
+            {
+                const ScopedRealTimeSection realTime;
+                looper.process (in.data(), out.data(), n, &info);
+                heapCalls += realTime.heapCalls();
+            }
 
             // The cycle's start, if this block played it (the looper may have moved first).
             if (cycling && part.cycleLength() == cycle && looper.isPlaying())
@@ -236,10 +244,17 @@ int main (int argc, char** argv)
     check (std::abs (link.sessionTempo() - peerTempo) < 1.0e-6, "the program takes the session's tempo");
 
     // A main loop quantised to the session, from presses between its bars; played, resynced.
+    // The second press half a bar after the recording began: one bar.
     press (CommandCode::punch, nowMs());
-    sleepMs (3100);
+    LooperView view;
+    for (int waited = 0; waited < 300 && ! view.state.hasMainLoop; ++waited)
+    {
+        sleepMs (10);
+        looper.pollQueues (view);
+    }
+    sleepMs (1200);
     press (CommandCode::punch, nowMs());
-    sleepMs (2600);
+    sleepMs (1400);
     const auto playingFrom = device.frameNow();
     sleepMs (5000);
     press (CommandCode::resync, nowMs());
@@ -325,6 +340,9 @@ int main (int argc, char** argv)
     check (std::abs (freeTempo - 93.75) < 0.01, "a free loop of 3.2 s is five beats: 93.75 bpm");
     check (std::abs (seen - freeTempo) < 0.001 && std::abs (seenByOther - freeTempo) < 0.001,
            "the peers take the tempo the main loop offers");
+
+    std::printf ("heap calls on the audio thread: %ld\n", device.heapCalls);
+    check (device.heapCalls == 0, "the looper in a Link session never touches the heap on the audio thread");
 
     link.join (false);
     return failures == 0 ? 0 : 1;

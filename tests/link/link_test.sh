@@ -25,6 +25,7 @@ for block in 64 256; do
   peer_pids+=($!)
   "$peer" 100 60 > "$work/other.log" 2>&1 &
   peer_pids+=($!)
+  sleep 1.5 # their session is there before the program comes, so the program takes its tempo
   (cd "$work" && "$checker" "$block" peer.log other.log)
   status=$?
   stop_peers
