@@ -212,7 +212,7 @@ void MidiComponent::resized()
     // and the lamp share what is left.
     const auto w = getWidth(), h = getHeight();
     const auto row = std::max (h / 12, int (Drawing::smallestText / 0.75f) + 1);
-    const auto light = std::max (1, std::min (w * 3 / 5, (h - 7 * row) / 3));
+    const auto light = std::max (1, std::min (w * 3 / 5, (h - 6 * row) / 3));
     const auto gap = std::max (0, (h - 6 * row - 3 * light) / 6);
     title.setFont (juce::Font (Drawing::textHeight (0.9f, float (row)), juce::Font::bold));
     for (auto* label : { &inLabel, &outLabel })
