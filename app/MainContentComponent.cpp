@@ -69,7 +69,6 @@ juce::PopupMenu MainContentComponent::getMenuForIndex (int index, const juce::St
     else
     {
         menu.addCommandItem (commandManager, showOptions);
-        menu.addCommandItem (commandManager, linkSession);
         menu.addSeparator();
         menu.addCommandItem (commandManager, showAbout);
         menu.addSeparator();
@@ -91,6 +90,8 @@ juce::PopupMenu MainContentComponent::getMenuForIndex (int index, const juce::St
         menu.addCommandItem (commandManager, saveSession);
         if (! sessionManaged)
             menu.addCommandItem (commandManager, saveSessionAs);
+        menu.addSeparator();
+        menu.addCommandItem (commandManager, linkSession);
     }
 
     return menu;
