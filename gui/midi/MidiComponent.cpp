@@ -232,7 +232,10 @@ void MidiComponent::resized()
     tempoLabel.setBounds (0, y, w, row);
     beatsLabel.setBounds (0, y + row, w, row);
     y += 2 * row + gap;
-    linkButton->setBounds ((w - light) / 2, y, light, light);
+    // Wider than the lights, so its word stays whole at the smallest text.
+    const auto lampWidth = std::min (w * 4 / 5, 2 * light);
+    linkButton->setSizeAndCreateImages (lampWidth, light);
+    linkButton->setTopLeftPosition ((w - lampWidth) / 2, y);
     linkLabel.setBounds (0, y + light, w, row);
 }
 
